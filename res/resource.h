@@ -9,7 +9,9 @@
 #define IDB_VOLUME                  103   // four volume images appended to the toolbar
 #define IDD_ABOUTBOX                200
 #define IDD_VOLUME                  10201
-#define IDC_HAND                    10800 // hand cursor of the hyperlink
+// Hand cursor of the hyperlink (not IDC_HAND: <winuser.h> names the
+// system's hand so).
+#define IDC_LINK_HAND               10800
 
 // About box items
 #define IDC_ABOUT_VERSION           1000
