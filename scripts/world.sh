@@ -71,9 +71,13 @@ start() {
 
   (
     . "$dir/env"
-    if [ ! -f "$dir/prefix/system.reg" ]; then
+    if [ ! -f "$dir/prefix/.vistrel-ready" ]; then
       wineboot --init >"$dir/wineboot.log" 2>&1 || die "wineboot failed (see $dir/wineboot.log)"
+      # Without a window manager, managed windows cost Wine about two
+      # seconds whenever one is hidden or destroyed; unmanaged ones do not.
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$dir/wineboot.log" 2>&1
       wineserver -w
+      touch "$dir/prefix/.vistrel-ready"
     fi
     # One server for the whole run: a cold Wine start costs seconds per process.
     wineserver -f -p >"$dir/wineserver.log" 2>&1 &

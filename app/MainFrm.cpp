@@ -1,0 +1,73 @@
+#include "MainFrm.h"
+
+#include "PlayerApp.h"
+#include "PlayerView.h"
+
+namespace {
+
+// First rectangle of the frame, before it is fitted and placed.
+constexpr int FRAME_INITIAL_WIDTH = 400;
+constexpr int FRAME_INITIAL_HEIGHT = 320;
+
+} // namespace
+
+CMainFrame::CMainFrame() = default;
+
+CMainFrame::~CMainFrame()
+{
+    SetActiveView(nullptr);
+}
+
+bool CMainFrame::PreCreateWindow(CREATESTRUCTW& cs)
+{
+    // (Menu, title bar and always-on-top options of the configuration
+    // adjust the style here.)
+    cs.style &= ~static_cast<LONG>(WS_THICKFRAME | FWS_ADDTOTITLE);
+    cs.dwExStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE);
+    cs.x = 0;
+    cs.y = 0;
+    cs.cx = FRAME_INITIAL_WIDTH;
+    cs.cy = FRAME_INITIAL_HEIGHT;
+    if (!CFrameWnd::PreCreateWindow(cs))
+        return false;
+    cs.lpszClass = PLAYER_CLASS_NAME;
+    return true;
+}
+
+LRESULT CMainFrame::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+    switch (nMsg) {
+    case WM_CREATE:
+        return OnCreate(reinterpret_cast<CREATESTRUCTW*>(lParam));
+    case WM_GETMINMAXINFO:
+        OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
+    }
+    return CFrameWnd::WindowProc(nMsg, wParam, lParam);
+}
+
+int CMainFrame::OnCreate(CREATESTRUCTW* pcs)
+{
+    if (CFrameWnd::WindowProc(WM_CREATE, 0, reinterpret_cast<LPARAM>(pcs)) == -1)
+        return -1;
+    ModifyStyleEx(WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE, 0, SWP_FRAMECHANGED);
+
+    m_pView = std::make_unique<CPlayerView>();
+    if (!m_pView->Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW, RECT{0, 0, 0, 0}, this,
+                        AFX_IDW_PANE_FIRST))
+        return -1;
+    SetActiveView(m_pView.get());
+
+    // (Toolbar with the seek slider, system volume and its popup, status
+    // bar, the Always-on-top item and the drop target are created here.)
+
+    RecalcLayout();
+    return 0;
+}
+
+void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* pMinMax)
+{
+    Default();
+    pMinMax->ptMinTrackSize.x = MIN_TRACK_WIDTH;
+    pMinMax->ptMinTrackSize.y = MIN_TRACK_HEIGHT;
+}

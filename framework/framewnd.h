@@ -1,0 +1,55 @@
+// CFrameWnd: a top-level window with a menu, accelerators, control bars
+// (top and bottom) and a view pane. It routes commands to its active view,
+// then to itself, then to the application, and runs the update handlers of
+// a menu as it opens.
+#pragma once
+
+#include <string>
+#include <windows.h>
+
+#include "afxdefs.h"
+#include "wnd.h"
+
+class CView;
+
+class CFrameWnd : public CWnd {
+public:
+    ~CFrameWnd() override;
+
+    // Loads menu, accelerators, icon and title (string nIDResource up to
+    // its first line break) of resource nIDResource, lets PreCreateWindow
+    // adjust the creation, creates the window hidden and gives its views
+    // their first update.
+    virtual bool LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
+                           CWnd* pParentWnd = nullptr);
+    bool PreCreateWindow(CREATESTRUCTW& cs) override;
+
+    CView* GetActiveView() const { return m_pViewActive; }
+    void SetActiveView(CView* pView) { m_pViewActive = pView; }
+
+    // Bars take their place at the top and bottom; the pane
+    // AFX_IDW_PANE_FIRST fills what is left.
+    virtual void RecalcLayout();
+    // Idle-time command-state update of the frame's bars.
+    virtual void OnIdleUpdateCmdUI() {}
+
+    HACCEL GetDefaultAccelerator() const { return m_hAccelTable; }
+
+    bool OnCmdMsg(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI) override;
+    bool PreTranslateMessage(MSG* pMsg) override;
+    LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) override;
+
+    HMENU m_hMenuDefault = nullptr;  // the menu the frame was created with
+    HACCEL m_hAccelTable = nullptr;  // from the resources: freed by the system
+    std::wstring m_strTitle;
+
+protected:
+    // Moves the control bars and shrinks rcClient by the room they take.
+    virtual void RepositionBars(RECT& rcClient) {}
+    void OnInitMenuPopup(HMENU hPopup);
+
+private:
+    void OnNcDestroy();
+
+    CView* m_pViewActive = nullptr;  // not owned
+};
