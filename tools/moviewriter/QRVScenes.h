@@ -1,0 +1,21 @@
+// Moving pictures for test movies: "screen" (a desktop with windows, the
+// default sample movie), "noise" (random pixels, the hardest case for the
+// codec) and "bars" (colour bars with a block that moves every other frame,
+// so some frames are unchanged).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "QRVCanvas.h"
+
+class QRVScene {
+public:
+    virtual ~QRVScene() = default;
+    // Draws frame nFrame of a movie at nFps frames per second onto canvas.
+    virtual void Render(uint32_t nFrame, uint32_t nFps, QRVCanvas& canvas) = 0;
+};
+
+// Null for an unknown name.
+std::unique_ptr<QRVScene> QRVMakeScene(const std::string& strName);
