@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PKGS=(
-  cmake make g++ googletest
+  cmake make g++ googletest clang libclang-rt-14-dev libbenchmark-dev
   g++-mingw-w64-i686 libz-mingw-w64-dev zlib1g-dev
   wine wine32:i386
   xvfb x11-utils imagemagick
