@@ -61,9 +61,7 @@ bool CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
 bool CFrameWnd::PreCreateWindow(CREATESTRUCTW& cs)
 {
     if (cs.lpszClass == nullptr) {
-        cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW,
-                                           ::LoadCursorW(nullptr, IDC_ARROW),
-                                           reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+        cs.lpszClass = AfxDefaultWndClass();
         if (cs.lpszClass == nullptr)
             return false;
     }

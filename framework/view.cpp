@@ -7,9 +7,7 @@
 bool CView::PreCreateWindow(CREATESTRUCTW& cs)
 {
     if (cs.lpszClass == nullptr) {
-        cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW,
-                                           ::LoadCursorW(nullptr, IDC_ARROW),
-                                           reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+        cs.lpszClass = AfxDefaultWndClass();
         if (cs.lpszClass == nullptr)
             return false;
     }

@@ -32,3 +32,10 @@ LPCWSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackgro
         return nullptr;
     return s_names.insert(szName).first->c_str();
 }
+
+LPCWSTR AfxDefaultWndClass()
+{
+    return AfxRegisterWndClass(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW,
+                               ::LoadCursorW(nullptr, IDC_ARROW),
+                               reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+}
