@@ -20,8 +20,19 @@ CMainFrame::~CMainFrame()
 
 bool CMainFrame::PreCreateWindow(CREATESTRUCTW& cs)
 {
-    // (Menu, title bar and always-on-top options of the configuration
-    // adjust the style here.)
+    const CPlayerConfig defaults;
+    const CPlayerApp* pApp = GetPlayerApp();
+    const CPlayerConfig& config = pApp != nullptr ? pApp->GetConfig() : defaults;
+    if (!config.m_bMenu)
+        cs.hMenu = nullptr;
+    if (!config.m_bTitleBar) {
+        // A dialog frame without the border bit: no caption.
+        cs.style &= ~static_cast<LONG>(WS_BORDER);
+        cs.style |= WS_POPUP | WS_DLGFRAME;
+    }
+    if (config.m_bAlwaysOnTop)
+        cs.dwExStyle |= WS_EX_TOPMOST;
+
     cs.style &= ~static_cast<LONG>(WS_THICKFRAME | FWS_ADDTOTITLE);
     cs.dwExStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE);
     cs.x = 0;
@@ -63,6 +74,12 @@ int CMainFrame::OnCreate(CREATESTRUCTW* pcs)
 
     RecalcLayout();
     return 0;
+}
+
+void CMainFrame::ToggleFullScreen()
+{
+    // TODO: full screen. Until it exists the window shows in its normal state.
+    ShowWindow(SW_SHOWNORMAL);
 }
 
 void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* pMinMax)

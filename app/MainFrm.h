@@ -18,6 +18,9 @@ public:
 
     CPlayerView* GetPlayerView() const { return m_pView.get(); }
 
+    // Switches between full screen and the normal window.
+    void ToggleFullScreen();
+
     static constexpr int MIN_TRACK_WIDTH = 200;
     static constexpr int MIN_TRACK_HEIGHT = 150;
 

@@ -1,17 +1,46 @@
 #include "PlayerApp.h"
 
 #include "MainFrm.h"
+#include "OsVersion.h"
+#include "StartPlacement.h"
 #include "resource.h"
 
 const wchar_t PLAYER_CLASS_NAME[] = L"PLAYER_CLASS_C78E88EA-6EED-400C-B320-0FB8DECF6717";
+
+namespace {
+
+// The primary screen without the taskbar.
+RECT GetWorkArea()
+{
+    RECT rc{};
+    if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &rc, 0))
+        rc = RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    return rc;
+}
+
+} // namespace
 
 CPlayerApp::CPlayerApp() = default;
 
 CPlayerApp::~CPlayerApp() = default;
 
+CPlayerApp* GetPlayerApp()
+{
+    return dynamic_cast<CPlayerApp*>(AfxGetApp());
+}
+
+bool CPlayerApp::AcceptOsVersion(int nVersionCode)
+{
+    if (nVersionCode >= OSV_WINXP)
+        return true;
+    AfxMessageBox(IDS_NEED_XP, {}, MB_OK);
+    return false;
+}
+
 bool CPlayerApp::InitApplication()
 {
-    // (The check for Windows XP or later goes first here.)
+    if (!AcceptOsVersion(QueryOsVersionCode()))
+        return false;
     if (!CWinApp::InitApplication())
         return false;
 
@@ -33,7 +62,7 @@ bool CPlayerApp::InitInstance()
 {
     AfxOleInit();   // for the frame's drop target; the result is not tested
 
-    // (The command line is parsed into the configuration here.)
+    m_config.ParseCommandLine(m_lpCmdLine);
 
     m_pMainFrame = std::make_unique<CMainFrame>();
     m_pMainWnd = m_pMainFrame.get();
@@ -42,15 +71,48 @@ bool CPlayerApp::InitInstance()
     if (!m_pMainFrame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW))
         return false;
 
-    // (The movie named on the command line is opened here.)
+    if (!OpenCommandLineMovie())
+        return false;
 
     m_pMainFrame->CenterWindow();
-
-    // (Full screen, maximized and the placement options choose the first
-    // state here.)
-    m_pMainFrame->ShowWindow(SW_SHOWNORMAL);
+    ShowFirstState();
     m_pMainFrame->UpdateWindow();
     return true;
+}
+
+// False when the movie exists but cannot be opened: the program ends.
+bool CPlayerApp::OpenCommandLineMovie()
+{
+    if (m_config.m_strMovieFile.empty())
+        return true;
+    if (::GetFileAttributesW(m_config.m_strMovieFile.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        AfxMessageBox(IDS_FILE_NOT_FOUND, {m_config.m_strMovieFile}, MB_OK);
+        return true;   // the player starts empty
+    }
+    // TODO: open it through the active view once the view can open movies:
+    //     if (pView != nullptr && !pView->OpenFile(m_config.m_strMovieFile))
+    //         return false;   // the view has shown why
+    return true;
+}
+
+void CPlayerApp::ShowFirstState()
+{
+    CMainFrame& frame = *m_pMainFrame;
+    if (m_config.m_bFullScreen) {
+        frame.ToggleFullScreen();   // shows the window; position and size do not apply
+        frame.Invalidate();
+        return;
+    }
+    if (m_config.m_bMaximize) {
+        frame.ShowWindow(SW_SHOWMAXIMIZED);
+        return;
+    }
+    CStartPlacement placement =
+        ComputeStartPlacement(m_config, frame.GetWindowRect(), GetWorkArea());
+    if (placement.bMove)
+        frame.SetWindowPos(nullptr, placement.x, placement.y, placement.cx, placement.cy,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+    frame.ShowWindow(SW_SHOWNORMAL);
 }
 
 int CPlayerApp::ExitInstance()

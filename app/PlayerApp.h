@@ -1,9 +1,11 @@
-// CPlayerApp: the player's application object. Registers the main window
-// class, creates the main frame and shows it.
+// CPlayerApp: the player's application object. Refuses systems older than
+// Windows XP, registers the main window class, reads the command line into
+// the configuration, creates the main frame and gives it its first state.
 #pragma once
 
 #include <memory>
 
+#include "PlayerConfig.h"
 #include "afxwin.h"
 
 class CMainFrame;
@@ -21,8 +23,22 @@ public:
     int ExitInstance() override;
 
     CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
+    CPlayerConfig& GetConfig() { return m_config; }
+    const CPlayerConfig& GetConfig() const { return m_config; }
+
+    // True for Windows XP (code 8) or later; otherwise tells the user and
+    // gives false.
+    static bool AcceptOsVersion(int nVersionCode);
 
 private:
+    bool OpenCommandLineMovie();
+    void ShowFirstState();
+
+    CPlayerConfig m_config;                     // filled once, in InitInstance
     std::unique_ptr<CMainFrame> m_pMainFrame;   // object of m_pMainWnd
     bool m_bClassRegistered = false;
 };
+
+// The running player's application object; null when the application
+// object is not the player's (framework tests).
+CPlayerApp* GetPlayerApp();
