@@ -21,6 +21,9 @@ cmake --build build/win -j2
 echo "== native tests"
 ctest --test-dir build/native -j2 --output-on-failure
 
+echo "== fuzzing the decoder for a minute"
+fuzz/run-fuzz.sh build/fuzz 60
+
 echo "== Windows tests under Wine"
 # Serial: the tests share one display and one sound server.
 ctest --test-dir build/win --output-on-failure

@@ -1,0 +1,27 @@
+// One-shot zlib inflation with the acceptance rules of zlib's uncompress (a
+// complete zlib stream whose output fits the buffer; bytes after the stream's
+// end are ignored), but on a stream kept from frame to frame: it is reset
+// instead of set up anew, and inflating with Z_FINISH in one call spares the
+// 32 KiB window that uncompress allocates and fills on every call.
+#pragma once
+
+#include <cstdint>
+
+#include <zlib.h>
+
+class QRVInflater {
+public:
+    QRVInflater() = default;
+    ~QRVInflater();
+    QRVInflater(const QRVInflater&) = delete;
+    QRVInflater& operator=(const QRVInflater&) = delete;
+
+    // Inflates nSrc bytes at pSrc into pDst (nCapacity bytes); true with the
+    // inflated length in nOut when uncompress would have succeeded. Bytes of
+    // pDst beyond what a failing stream produced may have changed.
+    bool Inflate(const uint8_t* pSrc, uint32_t nSrc, uint8_t* pDst, uint32_t nCapacity, uint32_t& nOut);
+
+private:
+    z_stream m_stream{};
+    bool m_bReady = false;
+};

@@ -1,0 +1,243 @@
+#include "QRVScreenRle.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr uint8_t RLD_CODE_END_OF_LINE = 0;
+constexpr uint8_t RLD_CODE_END_OF_PICTURE = 1;
+constexpr uint8_t RLD_CODE_DELTA = 2;
+
+inline void Store64(uint8_t* p, uint64_t n)
+{
+    std::memcpy(p, &n, 8);
+}
+
+inline void Store32(uint8_t* p, uint32_t n)
+{
+    std::memcpy(p, &n, 4);
+}
+
+inline void Store16(uint8_t* p, uint16_t n)
+{
+    std::memcpy(p, &n, 2);
+}
+
+// 16 bytes of pixel pattern; copied as one unit (one vector store where the
+// target has them).
+struct Pattern16 {
+    uint8_t a[16];
+};
+
+inline void Store128(uint8_t* p, const Pattern16& pattern)
+{
+    std::memcpy(p, pattern.a, 16);
+}
+
+// Fills nBytes with a pattern whose period (the pixel size 1, 2 or 4)
+// divides 8 and 16: whole 16-byte units and one last unit that ends exactly
+// at the end, or for short fills two overlapping 8-, 4- or 2-byte stores.
+// Overlapping bytes receive the same values because every store starts at a
+// multiple of the pixel size.
+inline void FillPeriodic(uint8_t* p, uint32_t nBytes, uint64_t nPattern)
+{
+    if (nBytes >= 16) {
+        Pattern16 pattern;
+        std::memcpy(pattern.a, &nPattern, 8);
+        std::memcpy(pattern.a + 8, &nPattern, 8);
+        uint32_t nOff = 0;
+        for (; nOff + 16 <= nBytes; nOff += 16)
+            Store128(p + nOff, pattern);
+        if (nOff < nBytes)
+            Store128(p + nBytes - 16, pattern);
+    } else if (nBytes >= 8) {
+        Store64(p, nPattern);
+        Store64(p + nBytes - 8, nPattern);
+    } else if (nBytes >= 4) {
+        Store32(p, static_cast<uint32_t>(nPattern));
+        Store32(p + nBytes - 4, static_cast<uint32_t>(nPattern));
+    } else if (nBytes >= 2) {
+        Store16(p, static_cast<uint16_t>(nPattern));
+        Store16(p + nBytes - 2, static_cast<uint16_t>(nPattern));
+    } else if (nBytes == 1) {
+        *p = static_cast<uint8_t>(nPattern);
+    }
+}
+
+// Writes the pixel at pValue nCount times (1..255).
+template <uint32_t BPP>
+inline void FillRun(uint8_t* p, const uint8_t* pValue, uint32_t nCount);
+
+template <>
+inline void FillRun<1>(uint8_t* p, const uint8_t* pValue, uint32_t nCount)
+{
+    FillPeriodic(p, nCount, *pValue * 0x0101010101010101ull);
+}
+
+template <>
+inline void FillRun<2>(uint8_t* p, const uint8_t* pValue, uint32_t nCount)
+{
+    uint16_t nPixel;
+    std::memcpy(&nPixel, pValue, 2);
+    FillPeriodic(p, nCount * 2, nPixel * 0x0001000100010001ull);
+}
+
+template <>
+inline void FillRun<4>(uint8_t* p, const uint8_t* pValue, uint32_t nCount)
+{
+    uint32_t nPixel;
+    std::memcpy(&nPixel, pValue, 4);
+    FillPeriodic(p, nCount * 4, nPixel * 0x0000000100000001ull);
+}
+
+// 24 bits: the pattern repeats every 3 bytes, so a store at offset o uses the
+// pattern from phase o % 3 on. The phase words are built in registers.
+inline uint64_t Phase24(uint32_t b0, uint32_t b1, uint32_t b2)
+{
+    const uint64_t v = b0 | b1 << 8 | b2 << 16;
+    return v | v << 24 | v << 48;  // 8 bytes: b0 b1 b2 b0 b1 b2 b0 b1
+}
+
+inline Pattern16 Pair(uint64_t nLow, uint64_t nHigh)
+{
+    Pattern16 pattern;
+    std::memcpy(pattern.a, &nLow, 8);
+    std::memcpy(pattern.a + 8, &nHigh, 8);
+    return pattern;
+}
+
+template <>
+inline void FillRun<3>(uint8_t* p, const uint8_t* pValue, uint32_t nCount)
+{
+    if (nCount <= 2) {
+        std::memcpy(p, pValue, 3);
+        if (nCount == 2)
+            std::memcpy(p + 3, pValue, 3);
+        return;
+    }
+    const uint32_t b0 = pValue[0], b1 = pValue[1], b2 = pValue[2];
+    const uint64_t w0 = Phase24(b0, b1, b2), w1 = Phase24(b1, b2, b0), w2 = Phase24(b2, b0, b1);
+    const uint32_t nBytes = nCount * 3;  // 9 or more
+    if (nBytes < 16) {
+        // nBytes - 8 has phase 1: nBytes is a multiple of 3.
+        Store64(p, w0);
+        Store64(p + nBytes - 8, w1);
+        return;
+    }
+    // 16 bytes from phase k: 8 from phase k, 8 from phase (k + 8) % 3.
+    const Pattern16 aWord[3] = {Pair(w0, w2), Pair(w1, w0), Pair(w2, w1)};
+    uint32_t nOff = 0;
+    for (; nOff + 48 <= nBytes; nOff += 48) {
+        Store128(p + nOff, aWord[0]);       // phase 0
+        Store128(p + nOff + 16, aWord[1]);  // phase 16 % 3 = 1
+        Store128(p + nOff + 32, aWord[2]);  // phase 32 % 3 = 2
+    }
+    for (int k = 0; nOff + 16 <= nBytes; nOff += 16, ++k)
+        Store128(p + nOff, aWord[k]);
+    // The last unit ends at nBytes; its offset nBytes - 16 has phase 2.
+    if (nOff < nBytes)
+        Store128(p + nBytes - 16, aWord[2]);
+}
+
+// The write position is a 64-bit offset from the start of the picture: moves
+// may take it past the end (a stream can only add a bounded amount per
+// record, so it cannot wrap). The row start (position - counter x BPP) never
+// decreases and never goes below 0: the 16-bit counter only ever holds the
+// pixels added since the last end of line, or fewer once it wraps.
+template <uint32_t BPP>
+QRVRleEnd DecodeStream(const uint8_t* pSrc, size_t nSrc, uint8_t* pDst, size_t nDst, uint32_t nStride,
+                       size_t& nRead)
+{
+    const uint64_t nEnd = nDst;
+    size_t i = 0;
+    uint64_t nPos = 0;
+    uint16_t nCounter = 0;
+    QRVRleEnd end = RLD_END_OF_INPUT;
+    while (nSrc - i >= 2) {
+        const uint32_t nCount = pSrc[i];
+        if (nCount != 0) {
+            // Run: count, one pixel value.
+            if (nSrc - i < 1 + BPP)
+                break;
+            const uint32_t nBytes = nCount * BPP;
+            if (nPos + nBytes > nEnd) {
+                end = RLD_OUT_OF_BOUNDS;
+                break;
+            }
+            FillRun<BPP>(pDst + nPos, pSrc + i + 1, nCount);
+            nPos += nBytes;
+            nCounter = static_cast<uint16_t>(nCounter + nCount);
+            i += 1 + BPP;
+            continue;
+        }
+        const uint32_t nCode = pSrc[i + 1];
+        if (nCode == RLD_CODE_END_OF_LINE) {
+            nPos = nPos - static_cast<uint64_t>(nCounter) * BPP + nStride;
+            nCounter = 0;
+            i += 2;
+        } else if (nCode == RLD_CODE_END_OF_PICTURE) {
+            i += 2;
+            end = RLD_END_OF_PICTURE;
+            break;
+        } else if (nCode == RLD_CODE_DELTA) {
+            if (nSrc - i < 4)
+                break;
+            const uint32_t nDx = pSrc[i + 2];
+            const uint32_t nDy = pSrc[i + 3];
+            nPos += static_cast<uint64_t>(nDx) * BPP + static_cast<uint64_t>(nDy) * nStride;
+            nCounter = static_cast<uint16_t>(nCounter + nDx);
+            i += 4;
+        } else {
+            // Literal run of nCode pixels as stored; odd 8-bit ones are padded.
+            const uint32_t nBytes = nCode * BPP;
+            if (nSrc - i - 2 < nBytes)
+                break;
+            if (nPos + nBytes > nEnd) {
+                end = RLD_OUT_OF_BOUNDS;
+                break;
+            }
+            std::memcpy(pDst + nPos, pSrc + i + 2, nBytes);
+            nPos += nBytes;
+            nCounter = static_cast<uint16_t>(nCounter + nCode);
+            i += 2 + nBytes;
+            if (BPP == 1 && (nCode & 1u) != 0 && i < nSrc)
+                ++i;
+        }
+    }
+    nRead = i;
+    return end;
+}
+
+}  // namespace
+
+namespace QRVScreenRle {
+
+uint64_t Stride(int32_t nWidth, uint32_t nBitCount)
+{
+    if (nWidth <= 0 || nBitCount == 0)
+        return 0;
+    return (static_cast<uint64_t>(nWidth) * nBitCount + 31) / 32 * 4;
+}
+
+QRVRleEnd Decode(uint32_t nBytesPerPixel, const uint8_t* pSrc, size_t nSrc, uint8_t* pDst, size_t nDst,
+                 uint32_t nStride, size_t* pnRead)
+{
+    size_t nRead = 0;
+    QRVRleEnd end = RLD_END_OF_PICTURE;
+    if (pSrc == nullptr)
+        nSrc = 0;
+    if (pDst == nullptr)
+        nDst = 0;
+    switch (nBytesPerPixel) {
+    case 1: end = DecodeStream<1>(pSrc, nSrc, pDst, nDst, nStride, nRead); break;
+    case 2: end = DecodeStream<2>(pSrc, nSrc, pDst, nDst, nStride, nRead); break;
+    case 3: end = DecodeStream<3>(pSrc, nSrc, pDst, nDst, nStride, nRead); break;
+    case 4: end = DecodeStream<4>(pSrc, nSrc, pDst, nDst, nStride, nRead); break;
+    default: break;
+    }
+    if (pnRead != nullptr)
+        *pnRead = nRead;
+    return end;
+}
+
+}  // namespace QRVScreenRle
