@@ -9,7 +9,7 @@ PKGS=(
   wine wine32:i386
   xvfb x11-utils imagemagick
   pulseaudio pulseaudio-utils
-  python3 fonts-wine
+  python3 fonts-wine ffmpeg
 )
 
 missing=()

@@ -21,8 +21,9 @@ cmake --build build/win -j2
 echo "== native tests"
 ctest --test-dir build/native -j2 --output-on-failure
 
-echo "== fuzzing the decoder for a minute"
-fuzz/run-fuzz.sh build/fuzz 60
+echo "== fuzzing the decoder and the OpenDML reader, a minute each"
+fuzz/run-fuzz.sh build/fuzz 60 screen_codec
+fuzz/run-fuzz.sh build/fuzz 60 opendml
 
 echo "== Windows tests under Wine"
 # Serial: the tests share one display and one sound server.

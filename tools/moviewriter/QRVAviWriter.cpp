@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "QRVOutput.h"
+#include "QRVRiffBuild.h"
 #include "QRVScreenFormat.h"
 
 using namespace QRVLittleEndian;
+using namespace QRVRiffBuild;
 
 namespace {
 
@@ -14,30 +16,6 @@ constexpr uint32_t AVIW_PALETTE_ENTRIES = 256;
 uint32_t Clamp32(uint64_t n)
 {
     return n > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(n);
-}
-
-// Appends a chunk header and returns the position of its size field.
-size_t BeginChunk(std::vector<uint8_t>& out, const char* pszId)
-{
-    PutFourCC(out, pszId);
-    const size_t nSizePos = out.size();
-    Put32(out, 0);
-    return nSizePos;
-}
-
-size_t BeginList(std::vector<uint8_t>& out, const char* pszList, const char* pszType)
-{
-    const size_t nSizePos = BeginChunk(out, pszList);
-    PutFourCC(out, pszType);
-    return nSizePos;
-}
-
-void EndChunk(std::vector<uint8_t>& out, size_t nSizePos)
-{
-    const size_t nSize = out.size() - nSizePos - 4;
-    Patch32(out, nSizePos, static_cast<uint32_t>(nSize));
-    if (nSize & 1u)
-        out.push_back(0);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "QRVAviWriter.h"
+#include "QRVOpenDmlWriter.h"
 #include "QRVCanvas.h"
 #include "QRVOutput.h"
 #include "QRVScenes.h"
@@ -57,7 +58,8 @@ const char* QRVMovieUsage()
     return "usage: vistrel-moviewriter OUT.avi [--width W] [--height H] [--bpp 8|16|24|32]\n"
            "         [--fps N] [--seconds S] [--tone HZ|--no-sound] [--rate 22050]\n"
            "         [--sound-bits 8|16] [--channels 1|2] [--keyframe-every N]\n"
-           "         [--scene screen|noise|bars] [--no-empty-frames]\n";
+           "         [--scene screen|noise|bars] [--no-empty-frames]\n"
+           "         [--opendml [--no-legacy-index] [--filler-mib N]]\n";
 }
 
 bool QRVParseMovieArgs(const std::vector<std::string>& args, QRVMovieSettings& s, std::string& strError)
@@ -79,6 +81,14 @@ bool QRVParseMovieArgs(const std::vector<std::string>& args, QRVMovieSettings& s
         }
         if (strArg == "--no-empty-frames") {
             s.bEmptyWhenUnchanged = false;
+            continue;
+        }
+        if (strArg == "--opendml") {
+            s.bOpenDml = true;
+            continue;
+        }
+        if (strArg == "--no-legacy-index") {
+            s.bLegacyIndex = false;
             continue;
         }
         if (i + 1 >= args.size()) {
@@ -114,6 +124,9 @@ bool QRVParseMovieArgs(const std::vector<std::string>& args, QRVMovieSettings& s
         } else if (strArg == "--keyframe-every") {
             bOk = ParseInt(strValue, 1, 1000000, n);
             s.nKeyEvery = static_cast<uint32_t>(n);
+        } else if (strArg == "--filler-mib") {
+            bOk = ParseInt(strValue, 0, 1000, n);
+            s.nFillerMiB = static_cast<uint32_t>(n);
         } else if (strArg == "--scene") {
             bOk = strValue == "screen" || strValue == "noise" || strValue == "bars";
             s.strScene = strValue;
@@ -130,8 +143,72 @@ bool QRVParseMovieArgs(const std::vector<std::string>& args, QRVMovieSettings& s
         strError = "no output file named";
         return false;
     }
+    if (!s.bOpenDml && (!s.bLegacyIndex || s.nFillerMiB != 0)) {
+        strError = "--no-legacy-index and --filler-mib need --opendml";
+        return false;
+    }
     return true;
 }
+
+namespace {
+
+bool WriteFiller(QRVAviWriter&, uint32_t)
+{
+    return false;  // the classic form has no room for filler
+}
+
+bool WriteFiller(QRVOpenDmlWriter& writer, uint32_t nBytes)
+{
+    return writer.WriteFillerSparse(nBytes);
+}
+
+// Encodes the frames and interleaves them with sound, into either writer.
+template <class Writer>
+bool WriteFrames(const QRVMovieSettings& s, const QRVToneFormat& tone, QRVScene& scene, QRVScreenEncoder& encoder,
+                 Writer& writer, std::string& strError)
+{
+    QRVCanvas canvas(s.nWidth, s.nHeight);
+    QRVPicture picture;
+    std::vector<uint8_t> frame;
+    const uint32_t nFrames = s.FrameCount();
+    for (uint32_t nFrame = 0; nFrame < nFrames; ++nFrame) {
+        // Sound for the frame's time span goes first, then the picture.
+        if (s.bSound) {
+            const uint64_t nFrom = static_cast<uint64_t>(nFrame) * s.nSampleRate / s.nFps;
+            const uint64_t nTo = static_cast<uint64_t>(nFrame + 1) * s.nSampleRate / s.nFps;
+            const std::vector<uint8_t> pcm = QRVSineTone(tone, s.fToneHz, s.fToneAmplitude, nFrom,
+                                                         static_cast<uint32_t>(nTo - nFrom));
+            if (!pcm.empty() && !writer.WriteAudio(pcm)) {
+                strError = writer.LastError();
+                return false;
+            }
+        }
+        scene.Render(nFrame, s.nFps, canvas);
+        if (!canvas.ToPicture(picture, s.nBitCount) ||
+            !encoder.EncodeFrame(picture, nFrame % s.nKeyEvery == 0, frame)) {
+            strError = encoder.LastError();
+            return false;
+        }
+        const bool bKey = encoder.LastWasKey();
+        if (!bKey && encoder.LastUnchanged() && s.bEmptyWhenUnchanged)
+            frame.clear();
+        if (!writer.WriteVideo(frame, bKey)) {
+            strError = writer.LastError();
+            return false;
+        }
+        if (s.nFillerMiB != 0 && (nFrame + 1) % s.nFps == 0 && !WriteFiller(writer, s.nFillerMiB << 20)) {
+            strError = writer.LastError();
+            return false;
+        }
+    }
+    if (!writer.Close()) {
+        strError = writer.LastError();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 bool QRVWriteMovie(const QRVMovieSettings& s, QRVOutput& output, std::string& strError)
 {
@@ -166,46 +243,22 @@ bool QRVWriteMovie(const QRVMovieSettings& s, QRVOutput& output, std::string& st
         strError = encoder.LastError();
         return false;
     }
+    if (s.bOpenDml) {
+        QRVOpenDmlOptions options;
+        options.bLegacyIndex = s.bLegacyIndex;
+        QRVOpenDmlWriter writer;
+        if (!writer.Open(output, video, s.bSound ? &audio : nullptr, options)) {
+            strError = writer.LastError();
+            return false;
+        }
+        return WriteFrames(s, tone, *pScene, encoder, writer, strError);
+    }
     QRVAviWriter writer;
     if (!writer.Open(output, video, s.bSound ? &audio : nullptr)) {
         strError = writer.LastError();
         return false;
     }
-    QRVCanvas canvas(s.nWidth, s.nHeight);
-    QRVPicture picture;
-    std::vector<uint8_t> frame;
-    const uint32_t nFrames = s.FrameCount();
-    for (uint32_t nFrame = 0; nFrame < nFrames; ++nFrame) {
-        // Sound for the frame's time span goes first, then the picture.
-        if (s.bSound) {
-            const uint64_t nFrom = static_cast<uint64_t>(nFrame) * s.nSampleRate / s.nFps;
-            const uint64_t nTo = static_cast<uint64_t>(nFrame + 1) * s.nSampleRate / s.nFps;
-            const std::vector<uint8_t> pcm = QRVSineTone(tone, s.fToneHz, s.fToneAmplitude, nFrom,
-                                                         static_cast<uint32_t>(nTo - nFrom));
-            if (!pcm.empty() && !writer.WriteAudio(pcm)) {
-                strError = writer.LastError();
-                return false;
-            }
-        }
-        pScene->Render(nFrame, s.nFps, canvas);
-        if (!canvas.ToPicture(picture, s.nBitCount) ||
-            !encoder.EncodeFrame(picture, nFrame % s.nKeyEvery == 0, frame)) {
-            strError = encoder.LastError();
-            return false;
-        }
-        const bool bKey = encoder.LastWasKey();
-        if (!bKey && encoder.LastUnchanged() && s.bEmptyWhenUnchanged)
-            frame.clear();
-        if (!writer.WriteVideo(frame, bKey)) {
-            strError = writer.LastError();
-            return false;
-        }
-    }
-    if (!writer.Close()) {
-        strError = writer.LastError();
-        return false;
-    }
-    return true;
+    return WriteFrames(s, tone, *pScene, encoder, writer, strError);
 }
 
 bool QRVWriteMovieFile(const QRVMovieSettings& s, std::string& strError)
