@@ -1,0 +1,7 @@
+#include "QRVMMError.h"
+
+MMRESULT QRVMMError::Keep(MMRESULT nResult)
+{
+    m_nLastResult = nResult;
+    return nResult;
+}
