@@ -5,6 +5,7 @@
 #include "QRVOutput.h"
 #include "QRVRiffBuild.h"
 #include "QRVScreenFormat.h"
+#include "QRVStreamChunks.h"
 
 using namespace QRVLittleEndian;
 using namespace QRVRiffBuild;
@@ -147,59 +148,13 @@ std::vector<uint8_t> QRVOpenDmlWriter::BuildHeader() const
     };
 
     size_t nStrl = BeginList(out, "LIST", "strl");
-    QRVAviStreamHeader vids;
-    vids.fccType = FourCC("vids");
-    vids.fccHandler = m_video.nCompression;
-    vids.dwScale = m_video.nScale;
-    vids.dwRate = m_video.nRate;
-    vids.dwLength = m_nVideoFrames;
-    vids.dwSuggestedBufferSize = m_nMaxVideoChunk;
-    vids.dwQuality = UINT32_MAX;
-    vids.rcFrame[2] = static_cast<int16_t>(m_video.nWidth);
-    vids.rcFrame[3] = static_cast<int16_t>(m_video.nHeight);
-    nChunk = BeginChunk(out, "strh");
-    AppendRecord(out, vids);
-    EndChunk(out, nChunk);
-    QRVBitmapInfoHeader bih;
-    bih.biWidth = m_video.nWidth;
-    bih.biHeight = m_video.nHeight;
-    bih.biBitCount = static_cast<uint16_t>(m_video.nBitCount);
-    bih.biCompression = m_video.nCompression;
-    bih.biSizeImage = QRVScreenFormat::PictureBytes(m_video.nWidth, m_video.nHeight, m_video.nBitCount);
-    bih.biClrUsed = m_video.nBitCount == 8 ? ODMW_PALETTE_ENTRIES : 0u;
-    nChunk = BeginChunk(out, "strf");
-    AppendRecord(out, bih);
-    if (m_video.nBitCount == 8) {
-        for (uint32_t i = 0; i < ODMW_PALETTE_ENTRIES; ++i)
-            Put32(out, i < m_video.palette.size() ? m_video.palette[i] & 0x00FFFFFFu : 0u);
-    }
-    EndChunk(out, nChunk);
+    QRVStreamChunks::AppendVideo(out, m_video, m_nVideoFrames, m_nMaxVideoChunk, 0u);
     superIndex(0);
     EndChunk(out, nStrl);
 
     if (m_bAudio) {
         nStrl = BeginList(out, "LIST", "strl");
-        const uint16_t nBlock = m_audio.BlockAlign();
-        QRVAviStreamHeader auds;
-        auds.fccType = FourCC("auds");
-        auds.dwScale = nBlock;
-        auds.dwRate = m_audio.nSamplesPerSec * nBlock;
-        auds.dwLength = m_nAudioBlocks;
-        auds.dwSuggestedBufferSize = m_nMaxAudioChunk;
-        auds.dwQuality = UINT32_MAX;
-        auds.dwSampleSize = nBlock;
-        nChunk = BeginChunk(out, "strh");
-        AppendRecord(out, auds);
-        EndChunk(out, nChunk);
-        QRVWaveFormat wave;
-        wave.nChannels = m_audio.nChannels;
-        wave.nSamplesPerSec = m_audio.nSamplesPerSec;
-        wave.nAvgBytesPerSec = m_audio.nSamplesPerSec * nBlock;
-        wave.nBlockAlign = nBlock;
-        wave.wBitsPerSample = m_audio.nBitsPerSample;
-        nChunk = BeginChunk(out, "strf");
-        AppendRecord(out, wave);
-        EndChunk(out, nChunk);
+        QRVStreamChunks::AppendAudio(out, m_audio, m_nAudioBlocks, m_nMaxAudioChunk);
         superIndex(1);
         EndChunk(out, nStrl);
     }
