@@ -16,16 +16,17 @@ bool ServesList(bool bIndexed, uint32_t nIndex, const std::vector<int32_t>& stre
     return bIndexed && nIndex < streams.size() && streams[nIndex] >= 0;
 }
 
-}  // namespace
-
-int32_t QRVAviFile20::ReadVideo(IAVIStream* pStream, uint32_t nVideoIndex, long nFirst, long nCount,
-                                void* pBuffer, long nBufferSize, long* pnBytes, long* pnSamples)
+// One read of either kind: from our table when it lists the stream, else
+// from the platform.
+int32_t ReadIndexedOrPlatform(QRVAviFile20& file, const std::vector<int32_t>& streams, bool bIndexed,
+                              IAVIStream* pStream, uint32_t nIndex, long nFirst, long nCount, void* pBuffer,
+                              long nBufferSize, long* pnBytes, long* pnSamples)
 {
-    if (ServesList(IsIndexed(), nVideoIndex, m_videoStreams)) {
+    if (ServesList(bIndexed, nIndex, streams)) {
         int32_t nBytes = 0;
         int32_t nSamples = 0;
-        const int32_t nResult = ReadDirect(static_cast<uint32_t>(m_videoStreams[nVideoIndex]), nFirst, nCount,
-                                           pBuffer, nBufferSize, &nBytes, &nSamples);
+        const int32_t nResult = file.ReadDirect(static_cast<uint32_t>(streams[nIndex]), nFirst, nCount, pBuffer,
+                                                nBufferSize, &nBytes, &nSamples);
         if (pnBytes)
             *pnBytes = nBytes;
         if (pnSamples)
@@ -38,24 +39,20 @@ int32_t QRVAviFile20::ReadVideo(IAVIStream* pStream, uint32_t nVideoIndex, long 
     return ODML_FAIL;
 }
 
+}  // namespace
+
+int32_t QRVAviFile20::ReadVideo(IAVIStream* pStream, uint32_t nVideoIndex, long nFirst, long nCount,
+                                void* pBuffer, long nBufferSize, long* pnBytes, long* pnSamples)
+{
+    return ReadIndexedOrPlatform(*this, m_videoStreams, IsIndexed(), pStream, nVideoIndex, nFirst, nCount,
+                                 pBuffer, nBufferSize, pnBytes, pnSamples);
+}
+
 int32_t QRVAviFile20::ReadAudio(IAVIStream* pStream, uint32_t nAudioIndex, long nFirst, long nCount,
                                 void* pBuffer, long nBufferSize, long* pnBytes, long* pnSamples)
 {
-    if (ServesList(IsIndexed(), nAudioIndex, m_audioStreams)) {
-        int32_t nBytes = 0;
-        int32_t nSamples = 0;
-        const int32_t nResult = ReadDirect(static_cast<uint32_t>(m_audioStreams[nAudioIndex]), nFirst, nCount,
-                                           pBuffer, nBufferSize, &nBytes, &nSamples);
-        if (pnBytes)
-            *pnBytes = nBytes;
-        if (pnSamples)
-            *pnSamples = nSamples;
-        return nResult;
-    }
-    if (pStream != nullptr &&
-        AVIStreamRead(pStream, nFirst, nCount, pBuffer, nBufferSize, pnBytes, pnSamples) == AVIERR_OK)
-        return ODML_OK;
-    return ODML_FAIL;
+    return ReadIndexedOrPlatform(*this, m_audioStreams, IsIndexed(), pStream, nAudioIndex, nFirst, nCount,
+                                 pBuffer, nBufferSize, pnBytes, pnSamples);
 }
 
 long QRVAviFile20::FindKeyFrame(IAVIStream* pStream, uint32_t nVideoIndex, long nFrame)
