@@ -1,0 +1,291 @@
+// Pictures by time: the frame reader of a stream, the frame lookup with its
+// key-frame rules, decoding of "qrvc" frames onto the kept picture, platform
+// decompression of everything else, and the colour table of 8-bit pictures.
+#include "QRVAviFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+
+// Colours that follow a delivered picture's header.
+uint32_t TableColors(const BITMAPINFOHEADER& header)
+{
+    if (header.biClrUsed != 0)
+        return std::min<uint32_t>(header.biClrUsed, AVF_MAX_COLORS);
+    return header.biBitCount <= 8 ? (1u << header.biBitCount) : 0;
+}
+
+}  // namespace
+
+bool QRVAviFile::GetFrameOpen(uint32_t nIndex)
+{
+    if (nIndex >= m_nVideoStreams)
+        return false;
+    PAVISTREAM pStream = m_videoHandles[nIndex];
+    if (!m_pDecoder[nIndex] && m_getFrame[nIndex] == nullptr) {
+        // The platform chooses the uncompressed format.
+        m_getFrame[nIndex] = AVIStreamGetFrameOpen(pStream, nullptr);
+        if (m_getFrame[nIndex] == nullptr) {
+            ShowNoDecompressor(nIndex);
+            return false;
+        }
+    }
+    m_videoEndTime[nIndex] = AVIStreamSampleToTime(pStream, AVIStreamStart(pStream) + AVIStreamLength(pStream));
+    return true;
+}
+
+bool QRVAviFile::GetFrameClose(uint32_t nIndex)
+{
+    if (nIndex >= m_nVideoStreams || m_getFrame[nIndex] == nullptr)
+        return true;
+    const HRESULT hr = AVIStreamGetFrameClose(m_getFrame[nIndex]);
+    m_getFrame[nIndex] = nullptr;
+    return hr == AVIERR_OK;
+}
+
+bool QRVAviFile::GetFrame(uint32_t nIndex, long nTime, BITMAPINFOHEADER** ppHeader, uint8_t** ppBits,
+                          long& nFrame, bool bKeyFramesOnly)
+{
+    if (ppHeader != nullptr)
+        *ppHeader = nullptr;
+    if (ppBits != nullptr)
+        *ppBits = nullptr;
+    if (nIndex >= m_nVideoStreams || nTime > m_videoEndTime[nIndex])
+        return false;
+    // The end time itself shows the last frame.
+    if (nTime == m_videoEndTime[nIndex])
+        --nTime;
+    const long nSample = AVIStreamTimeToSample(m_videoHandles[nIndex], nTime);
+    return GetFrameAtSample(nIndex, nSample, ppHeader, ppBits, nFrame, bKeyFramesOnly);
+}
+
+bool QRVAviFile::GetFrameAtSample(uint32_t nIndex, long nSample, BITMAPINFOHEADER** ppHeader, uint8_t** ppBits,
+                                  long& nFrame, bool bKeyFramesOnly)
+{
+    BITMAPINFOHEADER* pHeader = nullptr;
+    uint8_t* pBits = nullptr;
+    if (ppHeader != nullptr)
+        *ppHeader = nullptr;
+    if (ppBits != nullptr)
+        *ppBits = nullptr;
+    if (nIndex >= m_nVideoStreams)
+        return false;
+    PAVISTREAM pStream = m_videoHandles[nIndex];
+    const long nStart = AVIStreamStart(pStream);
+    const long nLength = AVIStreamLength(pStream);
+    if (nSample < nStart || nLength <= 0 || nSample - nStart >= nLength)
+        return false;
+    long f = nSample;
+    if (f == nFrame)
+        return false;  // the picture is unchanged
+    if (bKeyFramesOnly && nFrame != f - 1) {
+        const long k = KeyFrameAtOrBefore(nIndex, f);
+        if (k >= 0) {
+            // Forward, never step back behind what is shown; backward, the
+            // key frame itself.
+            if (f > nFrame && k <= nFrame)
+                return false;
+            f = k;
+            if (f == nFrame)
+                return false;
+        }
+    }
+    if (m_pDecoder[nIndex])
+        DecodeBuiltIn(nIndex, f, &pHeader, &pBits);
+    else
+        PlatformFrame(nIndex, f, &pHeader, &pBits);
+    bool bResult = false;
+    if (pHeader != nullptr && pBits != nullptr) {
+        if (pHeader->biBitCount == 8) {
+            // Room for colours behind the header: our own output format is
+            // allocated with room for 256; a platform picture has the table
+            // its header announces.
+            uint32_t nRoom = 4 * TableColors(*pHeader);
+            if (m_pDecoder[nIndex])
+                nRoom = pHeader->biSize < m_cbOutputFormat[nIndex]
+                            ? std::min<uint32_t>(m_cbOutputFormat[nIndex] - pHeader->biSize, 4 * AVF_MAX_COLORS)
+                            : 0;
+            bResult = RefreshPalette(nIndex, pHeader, nRoom, f);
+        }
+        if (ppHeader != nullptr)
+            *ppHeader = pHeader;
+        if (ppBits != nullptr)
+            *ppBits = pBits;
+    }
+    nFrame = f;
+    return bResult;
+}
+
+long QRVAviFile::KeyFrameAtOrBefore(uint32_t nIndex, long nFrame)
+{
+    if (m_bAllKeyFrames)
+        return nFrame;
+    long nKey = -1;
+    if (m_direct.IsIndexed() && nIndex < m_direct.VideoStreams().size()) {
+        // Our own index includes the frame itself.
+        nKey = m_direct.FindKeyFrame(m_videoHandles[nIndex], nIndex, nFrame);
+    } else {
+        // The platform's search looks strictly before the frame it is given.
+        nKey = m_direct.FindKeyFrame(m_videoHandles[nIndex], nIndex, nFrame + 1);
+    }
+    return nKey > nFrame ? -1 : nKey;
+}
+
+bool QRVAviFile::DecodeBuiltIn(uint32_t nIndex, long nFrame, BITMAPINFOHEADER** ppHeader, uint8_t** ppBits)
+{
+    auto* pOutput = reinterpret_cast<BITMAPINFOHEADER*>(m_pOutputFormat[nIndex].get());
+    // Exactly what the decoder may write: stride x height of the output.
+    const uint32_t cbPicture = QRVScreenCodec::PictureBytes(*reinterpret_cast<const QRVBitmapHeader*>(pOutput));
+    if (cbPicture == 0)
+        return false;
+    if (!m_pDecoded || m_cbDecoded < cbPicture) {
+        m_pDecoded.reset(new (std::nothrow) uint8_t[cbPicture]());
+        m_cbDecoded = m_pDecoded ? cbPicture : 0;
+        m_nDecodedFrame = -1;
+        if (!m_pDecoded)
+            return false;
+    }
+    if (m_nDecodedStream != static_cast<long>(nIndex)) {
+        m_nDecodedStream = static_cast<long>(nIndex);
+        m_nDecodedFrame = -1;
+    }
+    // The kept picture, not the caller's current frame, decides where
+    // decoding can continue from: a failed decode leaves nothing to build on.
+    const long nHeld = m_nDecodedFrame;
+    if (nHeld != nFrame) {
+        if (nFrame != 0 && nHeld != nFrame - 1 && !m_bAllKeyFrames) {
+            const long k = KeyFrameAtOrBefore(nIndex, nFrame);
+            if (k >= 0) {
+                // A forward jump that passes no key frame continues from
+                // the picture already there.
+                long j = (nHeld >= k && nHeld < nFrame) ? nHeld + 1 : k;
+                m_nDecodedFrame = -1;
+                for (; j < nFrame; ++j) {
+                    bool bEmpty = false;
+                    if (!DecodeOne(nIndex, j, bEmpty))
+                        return false;
+                    m_nDecodedFrame = j;
+                }
+            }
+        }
+        const bool bFollows = m_nDecodedFrame == nFrame - 1;
+        bool bEmpty = false;
+        m_nDecodedFrame = -1;
+        if (!DecodeOne(nIndex, nFrame, bEmpty))
+            return false;
+        if (bEmpty) {
+            // Nothing changes in an empty frame: the picture is the one
+            // before it, when that is what it held.
+            m_nDecodedFrame = bFollows ? nFrame : -1;
+            return false;
+        }
+        m_nDecodedFrame = nFrame;
+    }
+    *ppHeader = pOutput;
+    *ppBits = m_pDecoded.get();
+    return true;
+}
+
+bool QRVAviFile::PlatformKnowsFrame(uint32_t nIndex, long nFrame) const
+{
+    if (m_direct.IsIndexed() && nIndex < m_direct.VideoStreams().size())
+        return true;  // served from our own index, never by the platform
+    // Wine's library aborts the process when asked to read a frame that its
+    // legacy index does not cover (the later RIFF chunks of an OpenDML file
+    // we could not index); its search answers -1 for those frames.
+    return AVIStreamFindSample(m_videoHandles[nIndex], nFrame, FIND_NEXT | FIND_ANY) >= 0;
+}
+
+bool QRVAviFile::DecodeOne(uint32_t nIndex, long nFrame, bool& bEmpty)
+{
+    bEmpty = false;
+    PAVISTREAM pStream = m_videoHandles[nIndex];
+    if (!PlatformKnowsFrame(nIndex, nFrame))
+        return false;
+    long nSize = 0;
+    long nSamples = 0;
+    // A failed size query is a failed frame, never a guess.
+    if (m_direct.ReadVideo(pStream, nIndex, nFrame, 1, nullptr, 0, &nSize, &nSamples) != ODML_OK || nSize < 0)
+        return false;
+    if (nSize == 0) {
+        bEmpty = true;
+        return true;
+    }
+    if (static_cast<uint32_t>(nSize) > m_cbCompressed) {
+        m_pCompressed.reset(new (std::nothrow) uint8_t[static_cast<uint32_t>(nSize)]);
+        m_cbCompressed = m_pCompressed ? static_cast<uint32_t>(nSize) : 0;
+        if (!m_pCompressed)
+            return false;
+    }
+    long nRead = 0;
+    if (m_direct.ReadVideo(pStream, nIndex, nFrame, 1, m_pCompressed.get(), nSize, &nRead, &nSamples) != ODML_OK ||
+        nRead <= 0 || nRead > nSize)
+        return false;
+    auto* pFormat = reinterpret_cast<QRVBitmapHeader*>(m_pVideoFormat[nIndex].get());
+    pFormat->biSizeImage = static_cast<uint32_t>(nRead);
+    auto* pOutput = reinterpret_cast<QRVBitmapHeader*>(m_pOutputFormat[nIndex].get());
+    if (QRVScreenCodec::Decompress(m_pDecoder[nIndex].get(), pFormat, m_pCompressed.get(), pOutput,
+                                   m_pDecoded.get()) != SCD_OK)
+        return false;
+    ++m_nDecodedFrames;
+    return true;
+}
+
+bool QRVAviFile::PlatformFrame(uint32_t nIndex, long nFrame, BITMAPINFOHEADER** ppHeader, uint8_t** ppBits)
+{
+    if (m_getFrame[nIndex] == nullptr || !PlatformKnowsFrame(nIndex, nFrame))
+        return false;
+    auto* pHeader = static_cast<BITMAPINFOHEADER*>(AVIStreamGetFrame(m_getFrame[nIndex], nFrame));
+    if (pHeader == nullptr || pHeader->biSize < AVF_HEADER_BYTES || pHeader->biSize > AVF_MAX_FORMAT_BYTES)
+        return false;
+    // The pixels follow the delivered header and its own colour table (and
+    // the three masks of a 40-byte bit-field header), whatever the stream
+    // stored as its format.
+    uint32_t nOffset = pHeader->biSize + 4 * TableColors(*pHeader);
+    if (pHeader->biCompression == BI_BITFIELDS && pHeader->biSize == AVF_HEADER_BYTES)
+        nOffset += 12;
+    *ppHeader = pHeader;
+    *ppBits = reinterpret_cast<uint8_t*>(pHeader) + nOffset;
+    return true;
+}
+
+bool QRVAviFile::RefreshPalette(uint32_t nIndex, BITMAPINFOHEADER* pHeader, uint32_t nRoom, long nFrame)
+{
+    PAVISTREAM pStream = m_videoHandles[nIndex];
+    long p = AVIStreamFindSample(pStream, nFrame, FIND_PREV | FIND_FORMAT);
+    if (p < 0) {
+        const long nFirst = AVIStreamFindSample(pStream, 0, FIND_NEXT | FIND_FORMAT);
+        if (nFirst >= 0 && nFirst > nFrame)
+            p = 0;
+    }
+    if (p < 0 || p == m_nPaletteSample[nIndex])
+        return false;
+    long cb = 0;
+    if (AVIStreamReadFormat(pStream, p, nullptr, &cb) != AVIERR_OK || cb < static_cast<long>(AVF_HEADER_BYTES) ||
+        cb > AVF_MAX_FORMAT_BYTES)
+        return false;
+    std::vector<uint8_t> format(static_cast<size_t>(cb));
+    long cbRead = cb;
+    if (AVIStreamReadFormat(pStream, p, format.data(), &cbRead) != AVIERR_OK || cbRead < 0 || cbRead > cb)
+        return false;
+    const uint32_t nHeaderSize = std::min<uint32_t>(
+        std::max<uint32_t>(reinterpret_cast<const BITMAPINFOHEADER*>(format.data())->biSize, AVF_HEADER_BYTES),
+        static_cast<uint32_t>(cbRead));
+    // The colours follow the header; at most 256 of them are kept.
+    const uint32_t cbColors = std::min<uint32_t>((static_cast<uint32_t>(cbRead) - nHeaderSize) & ~3u,
+                                                 4 * AVF_MAX_COLORS);
+    uint8_t* pSlot = PaletteSlot(nIndex);
+    std::memcpy(pSlot, format.data(), AVF_HEADER_BYTES);
+    std::memcpy(pSlot + AVF_HEADER_BYTES, format.data() + nHeaderSize, cbColors);
+
+    // Never beyond the colour table the picture's header has room for.
+    const uint32_t cbCopy = std::min(cbColors, nRoom & ~3u);
+    std::memcpy(reinterpret_cast<uint8_t*>(pHeader) + pHeader->biSize, format.data() + nHeaderSize, cbCopy);
+    if (m_pDecoder[nIndex] && pHeader->biClrUsed != 0 && pHeader->biClrUsed < cbCopy / 4)
+        pHeader->biClrUsed = cbCopy / 4;
+    m_nPaletteSample[nIndex] = p;
+    return true;
+}

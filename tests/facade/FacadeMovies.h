@@ -1,0 +1,249 @@
+// Test movies for the facade, with what was encoded kept beside them: every
+// frame's picture, its key-frame flag and whether it went out as an empty
+// chunk, and the sound bytes. Written by the movie writer (classic or
+// OpenDML, optionally stretched past 1 GiB with sparse filler) or put
+// together byte by byte for files no writer makes.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "QRVAviWriter.h"
+#include "QRVCanvas.h"
+#include "QRVOpenDmlWriter.h"
+#include "QRVOutput.h"
+#include "QRVPicture.h"
+#include "QRVScenes.h"
+#include "QRVScreenEncoder.h"
+
+constexpr uint64_t FMT_ONE_GIB = 0x40000000;
+
+// A file in the temporary folder, removed when the test ends.
+class CFacadeTestFile {
+public:
+    explicit CFacadeTestFile(const std::string& strName)
+    {
+        char szDir[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, szDir);
+        m_strPath = std::string(szDir) + "vistrel_fac_" + std::to_string(GetCurrentProcessId()) + "_" + strName;
+        m_strWide.assign(m_strPath.begin(), m_strPath.end());
+    }
+    ~CFacadeTestFile() { std::remove(m_strPath.c_str()); }
+    CFacadeTestFile(const CFacadeTestFile&) = delete;
+    CFacadeTestFile& operator=(const CFacadeTestFile&) = delete;
+
+    const std::string& Path() const { return m_strPath; }
+    const wchar_t* Wide() const { return m_strWide.c_str(); }
+
+private:
+    std::string m_strPath;
+    std::wstring m_strWide;
+};
+
+struct FacadeMovieSpec {
+    int32_t nWidth = 48;
+    int32_t nHeight = 36;
+    int nBitCount = 24;
+    uint32_t nFrames = 40;
+    uint32_t nFps = 15;
+    uint32_t nKeyEvery = 10;
+    bool bOpenDml = false;
+    bool bSound = true;
+    std::string strScene = "bars";  // has unchanged frames, written as empty chunks
+    // OpenDML only: sparse filler of this many bytes after every frame, and
+    // the writer's options (faults our reader refuses, no legacy index).
+    uint32_t nFillerPerFrame = 0;
+    QRVOpenDmlOptions odml;
+    // 8-bit only: at these frames the colour table changes to a rotated one.
+    std::vector<uint32_t> paletteChanges;
+};
+
+struct FacadeMovie {
+    std::vector<QRVPicture> pictures;
+    std::vector<bool> keys;
+    std::vector<bool> empty;
+    std::vector<uint8_t> sound;
+    // Colour table in force at each frame (8-bit).
+    std::vector<std::vector<uint32_t>> palettes;
+    uint64_t nFileSize = 0;
+};
+
+// Colour table number n: the standard one rotated by 17 n entries.
+inline std::vector<uint32_t> FacadePalette(uint32_t n)
+{
+    const std::vector<uint32_t>& standard = QRVCanvas::StandardPalette();
+    std::vector<uint32_t> palette(standard.size());
+    for (size_t i = 0; i < standard.size(); ++i)
+        palette[i] = standard[(i + 17 * n) % standard.size()];
+    return palette;
+}
+
+// Sound bytes of frame i's span: distinct per frame so that a read of the
+// wrong place shows.
+inline std::vector<uint8_t> FacadeSound(uint32_t i, uint32_t nBytes)
+{
+    std::vector<uint8_t> v(nBytes);
+    for (uint32_t k = 0; k < nBytes; ++k)
+        v[k] = static_cast<uint8_t>(i * 13 + k * 7 + (k >> 8));
+    return v;
+}
+
+// Palette changes exist in the classic form only.
+inline bool FacadeChangePalette(QRVAviWriter& writer, const std::vector<uint32_t>& palette)
+{
+    return writer.WritePaletteChange(0, palette);
+}
+inline bool FacadeChangePalette(QRVOpenDmlWriter&, const std::vector<uint32_t>&)
+{
+    return false;
+}
+
+template <class TWriter>
+::testing::AssertionResult FacadeWriteFrames(const FacadeMovieSpec& spec, TWriter& writer, QRVOpenDmlWriter* pOdml,
+                                             FacadeMovie& movie)
+{
+    std::unique_ptr<QRVScene> pScene = QRVMakeScene(spec.strScene);
+    QRVScreenEncoder encoder;
+    if (!pScene || !encoder.Begin(spec.nWidth, spec.nHeight, spec.nBitCount))
+        return ::testing::AssertionFailure() << "no scene or encoder";
+    QRVCanvas canvas(spec.nWidth, spec.nHeight);
+    std::vector<uint32_t> palette = QRVCanvas::StandardPalette();
+    uint32_t nPalette = 0;
+    std::vector<uint8_t> frame;
+    for (uint32_t i = 0; i < spec.nFrames; ++i) {
+        if (spec.bSound) {
+            const std::vector<uint8_t> sound = FacadeSound(i, 2 * (22050 / spec.nFps));
+            movie.sound.insert(movie.sound.end(), sound.begin(), sound.end());
+            if (!writer.WriteAudio(sound))
+                return ::testing::AssertionFailure() << "sound of frame " << i;
+        }
+        for (uint32_t nChange : spec.paletteChanges) {
+            if (nChange == i) {
+                palette = FacadePalette(++nPalette);
+                if (!FacadeChangePalette(writer, palette))
+                    return ::testing::AssertionFailure() << "palette change at " << i;
+            }
+        }
+        pScene->Render(i, spec.nFps, canvas);
+        QRVPicture picture;
+        if (!canvas.ToPicture(picture, spec.nBitCount) || !encoder.EncodeFrame(picture, i % spec.nKeyEvery == 0, frame))
+            return ::testing::AssertionFailure() << encoder.LastError();
+        const bool bKey = encoder.LastWasKey();
+        const bool bEmpty = !bKey && encoder.LastUnchanged();
+        if (bEmpty)
+            frame.clear();
+        if (!writer.WriteVideo(frame, bKey))
+            return ::testing::AssertionFailure() << "frame " << i;
+        if (pOdml != nullptr && spec.nFillerPerFrame != 0 && !pOdml->WriteFillerSparse(spec.nFillerPerFrame))
+            return ::testing::AssertionFailure() << pOdml->LastError();
+        movie.pictures.push_back(std::move(picture));
+        movie.keys.push_back(bKey);
+        movie.empty.push_back(bEmpty);
+        movie.palettes.push_back(palette);
+    }
+    if (!writer.Close())
+        return ::testing::AssertionFailure() << writer.LastError();
+    return ::testing::AssertionSuccess();
+}
+
+// Writes the movie that spec describes and fills movie with what went in.
+inline ::testing::AssertionResult FacadeWriteMovie(const std::string& strPath, const FacadeMovieSpec& spec,
+                                                   FacadeMovie& movie)
+{
+    QRVFileOutput out;
+    if (!out.Open(strPath))
+        return ::testing::AssertionFailure() << "cannot create " << strPath;
+    QRVVideoStreamFormat video;
+    video.nWidth = spec.nWidth;
+    video.nHeight = spec.nHeight;
+    video.nBitCount = spec.nBitCount;
+    video.nRate = spec.nFps;
+    if (spec.nBitCount == 8)
+        video.palette = QRVCanvas::StandardPalette();
+    QRVAudioStreamFormat audio;
+    audio.nChannels = 1;
+    audio.nSamplesPerSec = 22050;
+    audio.nBitsPerSample = 16;
+    ::testing::AssertionResult result = ::testing::AssertionSuccess();
+    if (spec.bOpenDml) {
+        QRVOpenDmlWriter writer;
+        if (!writer.Open(out, video, spec.bSound ? &audio : nullptr, spec.odml))
+            return ::testing::AssertionFailure() << writer.LastError();
+        result = FacadeWriteFrames(spec, writer, &writer, movie);
+        movie.nFileSize = writer.FileSize();
+    } else {
+        QRVAviWriter writer;
+        if (!writer.Open(out, video, spec.bSound ? &audio : nullptr))
+            return ::testing::AssertionFailure() << writer.LastError();
+        result = FacadeWriteFrames(spec, writer, nullptr, movie);
+        movie.nFileSize = out.Tell();
+    }
+    if (!out.Finish())
+        return ::testing::AssertionFailure() << "cannot finish " << strPath;
+    return result;
+}
+
+// Raw RIFF bytes put together by hand: chunks and lists.
+class CFacadeRiff {
+public:
+    CFacadeRiff& Chunk(const char* pszId, const std::vector<uint8_t>& data)
+    {
+        Id(pszId);
+        Put32(static_cast<uint32_t>(data.size()));
+        m_bytes.insert(m_bytes.end(), data.begin(), data.end());
+        if (data.size() & 1u)
+            m_bytes.push_back(0);
+        return *this;
+    }
+    CFacadeRiff& List(const char* pszList, const char* pszType)
+    {
+        Id(pszList);
+        m_open.push_back(m_bytes.size());
+        Put32(0);
+        Id(pszType);
+        return *this;
+    }
+    CFacadeRiff& End()
+    {
+        const size_t nPos = m_open.back();
+        m_open.pop_back();
+        const uint32_t nSize = static_cast<uint32_t>(m_bytes.size() - nPos - 4);
+        for (int i = 0; i < 4; ++i)
+            m_bytes[nPos + i] = static_cast<uint8_t>(nSize >> (8 * i));
+        return *this;
+    }
+    const std::vector<uint8_t>& Bytes() const { return m_bytes; }
+    size_t Size() const { return m_bytes.size(); }
+
+    void Id(const char* psz) { m_bytes.insert(m_bytes.end(), psz, psz + 4); }
+    void Put32(uint32_t n)
+    {
+        for (int i = 0; i < 4; ++i)
+            m_bytes.push_back(static_cast<uint8_t>(n >> (8 * i)));
+    }
+
+private:
+    std::vector<uint8_t> m_bytes;
+    std::vector<size_t> m_open;
+};
+
+inline void FacadePut(std::vector<uint8_t>& v, uint32_t n, int nBytes)
+{
+    for (int i = 0; i < nBytes; ++i)
+        v.push_back(static_cast<uint8_t>(n >> (8 * i)));
+}
+
+inline ::testing::AssertionResult FacadeWriteBytes(const std::string& strPath, const std::vector<uint8_t>& bytes)
+{
+    QRVFileOutput out;
+    if (!out.Open(strPath) || !out.Write(bytes.data(), bytes.size()) || !out.Finish())
+        return ::testing::AssertionFailure() << "cannot write " << strPath;
+    return ::testing::AssertionSuccess();
+}
