@@ -6,6 +6,7 @@ the program was asked to play: every frame from the start (or from the
 seek point) to the last, in order, none twice.
 
   analyze_counter.py REC [--seconds S] [--source-hz N] [--rate R] [--seek-ms T]
+                     [--sound-only 0|1]
 """
 import argparse
 import array
@@ -58,6 +59,8 @@ def main():
     p.add_argument('--source-hz', type=int, default=44100)
     p.add_argument('--rate', type=float, default=1.0)
     p.add_argument('--seek-ms', type=int, default=-1)
+    # The player's form of the movie; the sound is checked the same way.
+    p.add_argument('--sound-only', type=int, default=0)
     a = p.parse_args()
     frames = int(a.seconds * a.source_hz)
     runs, stalls = runs_of(a.rec)
