@@ -2,6 +2,7 @@
 
 #include "MainFrm.h"
 #include "OsVersion.h"
+#include "PlayerView.h"
 #include "StartPlacement.h"
 #include "resource.h"
 
@@ -89,9 +90,9 @@ bool CPlayerApp::OpenCommandLineMovie()
         AfxMessageBox(IDS_FILE_NOT_FOUND, {m_config.m_strMovieFile}, MB_OK);
         return true;   // the player starts empty
     }
-    // TODO: open it through the active view once the view can open movies:
-    //     if (pView != nullptr && !pView->OpenFile(m_config.m_strMovieFile))
-    //         return false;   // the view has shown why
+    CPlayerView* pView = m_pMainFrame->GetPlayerView();
+    if (pView != nullptr && !pView->OpenFile(m_config.m_strMovieFile))
+        return false;   // the view has shown why
     return true;
 }
 

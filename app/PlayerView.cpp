@@ -1,7 +1,9 @@
 #include "PlayerView.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "PlayerApp.h"
 #include "resource.h"
 
 namespace {
@@ -9,9 +11,35 @@ namespace {
 constexpr WORD PALETTE_VERSION = 0x300;
 constexpr UINT PALETTE_ENTRIES = 256;
 
+constexpr int VIEW_SETTLE_DELAY_MS = 500;
+constexpr ULONGLONG VIEW_LARGE_FILE = 1ull << 30;      // 1 GiB: warned about
+constexpr int VIEW_MIN_FRAME_WIDTH = 400;
+constexpr int VIEW_MIN_FRAME_HEIGHT = 320;
+constexpr int VIEW_STOP_POLLS = 10;                    // of 25 ms, for a stop to land
+constexpr DWORD VIEW_STOP_POLL_MS = 25;
+
+// Size of a file, 0 when it cannot be found.
+ULONGLONG FileSize(const std::wstring& strPath)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(strPath.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+CPlayerConfig* Config()
+{
+    CPlayerApp* pApp = GetPlayerApp();
+    return pApp != nullptr ? &pApp->GetConfig() : nullptr;
+}
+
 } // namespace
 
-CPlayerView::CPlayerView() = default;
+CPlayerView::CPlayerView()
+{
+    m_wndMovie.SetOptions(MWO_DRAG_FRAME | MWO_AUTOPLAY);
+    m_wndMovie.m_nSettleDelay = VIEW_SETTLE_DELAY_MS;
+}
 
 CPlayerView::~CPlayerView() = default;
 
@@ -20,8 +48,63 @@ LRESULT CPlayerView::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
     switch (nMsg) {
     case WM_ERASEBKGND:
         return 1;   // OnDraw paints every pixel
+    case WM_SIZE: {
+        // The movie window fills the view.
+        RECT rc = GetClientRect();
+        m_wndMovie.SetLayoutRect(rc);
+        break;
+    }
+    case WM_MOVIE_NOTIFY:
+        return OnMovieNotify(wParam, lParam);
+    case WM_DESTROY:
+        m_wndMovie.CloseMovie();
+        DeleteFileIfAsked();
+        break;
     }
     return CView::WindowProc(nMsg, wParam, lParam);
+}
+
+CCmdHandler CPlayerView::GetCommandHandler(UINT nID)
+{
+    switch (nID) {
+    case ID_PLAY_PLAY:
+    case ID_PLAY_PAUSE:
+    case ID_PLAY_PLAYPAUSE:
+        return [this] { OnPlayPause(); };
+    }
+    return CView::GetCommandHandler(nID);
+}
+
+void CPlayerView::OnPlayPause()
+{
+    const int nState = m_wndMovie.GetReportedState();
+    if (nState == MS_PLAYING)
+        m_wndMovie.Pause();
+    else
+        m_wndMovie.Play();
+    m_bSeekWhilePlaying = false;
+}
+
+LRESULT CPlayerView::OnMovieNotify(WPARAM wParam, LPARAM lParam)
+{
+    CFrameWnd* pFrame = GetParentFrame();
+    if (pFrame == nullptr)
+        return 0;
+    if (wParam == MN_STATE) {
+        if (lParam == MS_PLAYING) {
+            m_bSeekWhilePlaying = false;
+        } else if (lParam == MS_STOPPED) {
+            // Let a worker that is just ending write its last state.
+            for (int i = 0; i < VIEW_STOP_POLLS && !m_wndMovie.m_bHeldForDrag &&
+                            m_wndMovie.GetStoredState() == MS_PLAYING;
+                 ++i)
+                ::Sleep(VIEW_STOP_POLL_MS);
+            m_bSeekWhilePlaying = false;
+        }
+    }
+    // The frame shows the state and moves the slider.
+    pFrame->SendMessage(WM_MOVIE_NOTIFY, wParam, lParam);
+    return 0;
 }
 
 void CPlayerView::OnInitialUpdate()
@@ -30,13 +113,141 @@ void CPlayerView::OnInitialUpdate()
         return;
     CView::OnInitialUpdate();
 
-    // (The movie window is created and given its options here.)
+    m_wndMovie.CreateMovieWindow(this);
+    m_wndMovie.ShowWindow(SW_HIDE);
+
+    DWORD dwOptions = MWO_NOTIFY_POSITION | MWO_NOTIFY_STATE;
+    if (const CPlayerConfig* pConfig = Config()) {
+        if (pConfig->m_bExitAtEnd)
+            dwOptions |= MWO_CLOSE_AT_END;
+        if (pConfig->m_bRepeat)
+            dwOptions |= MWO_REPEAT;
+        if (pConfig->m_bDrag)
+            dwOptions |= MWO_DRAG_FRAME;
+        if (pConfig->m_bAutoPlay)
+            dwOptions |= MWO_AUTOPLAY;
+        if (pConfig->m_bStayAtEnd)
+            dwOptions |= MWO_STAY_AT_END;
+        m_wndMovie.m_crBackground = pConfig->m_crBackground;
+    }
+    m_wndMovie.SetOptions(dwOptions);
+    m_wndMovie.SetLayoutRect(GetClientRect());
 
     LoadBackground();
     m_bInitialized = true;
 
-    // (The frame is fitted to the picture size here.)
+    FitFrame();
     UpdateWindow();
+}
+
+bool CPlayerView::OpenFile(const std::wstring& strPath)
+{
+    if (FileSize(strPath) >= VIEW_LARGE_FILE)
+        AfxMessageBox(IDS_WARN_1GB, {}, MB_OK);
+    if (strPath.empty())
+        return false;
+    if (!m_wndMovie.OpenMovie(strPath.c_str())) {
+        CloseFile();
+        return false;
+    }
+    m_strOpenFile = strPath;
+    if (CFrameWnd* pFrame = GetParentFrame()) {
+        const size_t nSlash = strPath.rfind(L'\\');
+        const std::wstring strName = nSlash == std::wstring::npos ? strPath : strPath.substr(nSlash + 1);
+        pFrame->SetWindowText(strName + L" - " + AfxLoadString(IDS_PLAYER_NAME));
+    }
+    if (!m_wndMovie.m_bAudioOnly)
+        m_wndMovie.ShowWindow(SW_SHOW);
+    FitFrame();
+    return true;
+}
+
+void CPlayerView::CloseFile()
+{
+    m_wndMovie.CloseMovie();
+    DeleteFileIfAsked();
+    FitFrame();
+    m_strOpenFile.clear();
+    m_wndMovie.ShowWindow(SW_HIDE);
+    if (CFrameWnd* pFrame = GetParentFrame())
+        pFrame->SetWindowText(AfxLoadString(IDS_PLAYER_NAME));
+    Invalidate(true);
+}
+
+void CPlayerView::DeleteFileIfAsked()
+{
+    CPlayerConfig* pConfig = Config();
+    if (pConfig == nullptr || !pConfig->m_bDeleteFile || m_strOpenFile.empty())
+        return;
+    ::DeleteFileW(m_strOpenFile.c_str());
+    pConfig->m_bDeleteFile = 0;
+}
+
+void CPlayerView::FitFrame()
+{
+    CFrameWnd* pFrame = GetParentFrame();
+    if (pFrame == nullptr || m_hWnd == nullptr)
+        return;
+    RECT rcWork{};
+    if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &rcWork, 0))
+        rcWork = RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    const int nWorkWidth = rcWork.right - rcWork.left;
+    const int nWorkHeight = rcWork.bottom - rcWork.top;
+
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof(wp);
+    if (!::GetWindowPlacement(pFrame->m_hWnd, &wp))
+        return;
+    if (!pFrame->IsWindowVisible())
+        wp.showCmd = SW_HIDE;   // applying the placement must not show it
+    const RECT& rcNormal = wp.rcNormalPosition;
+    if (m_nExtraWidth == 0 || m_nExtraHeight == 0) {
+        WINDOWPLACEMENT wpView{};
+        wpView.length = sizeof(wpView);
+        ::GetWindowPlacement(m_hWnd, &wpView);
+        const RECT& rcView = wpView.rcNormalPosition;
+        m_nExtraWidth = (rcNormal.right - rcNormal.left) - (rcView.right - rcView.left) +
+                        2 * ::GetSystemMetrics(SM_CXFIXEDFRAME);
+        m_nExtraHeight = (rcNormal.bottom - rcNormal.top) - (rcView.bottom - rcView.top) +
+                         2 * ::GetSystemMetrics(SM_CYFIXEDFRAME);
+    }
+    const SIZE sizeMovie = m_wndMovie.GetMovieSize(true);
+    int w = std::max<int>(sizeMovie.cx + m_nExtraWidth, VIEW_MIN_FRAME_WIDTH);
+    int h = std::max<int>(sizeMovie.cy + m_nExtraHeight, VIEW_MIN_FRAME_HEIGHT);
+    int nLeft = rcNormal.left;
+    int nTop = rcNormal.top;
+    const int nBarWidth = m_wndMovie.GetBarExtents().cx;
+    const int nBarHeight = m_wndMovie.GetBarExtents().cy;
+    bool bSizing = true;
+    if (w > nWorkWidth) {
+        h += nBarHeight;
+        w = nWorkWidth;
+        nLeft = 0;
+        if (h > nWorkHeight) {
+            h = nWorkHeight;
+            nTop = 0;
+        }
+    } else if (h > nWorkHeight) {
+        w += nBarWidth;
+        h = nWorkHeight;
+        nTop = 0;
+        if (w > nWorkWidth) {
+            w = nWorkWidth;
+            nLeft = 0;
+        }
+    } else if (w != nWorkWidth && h != nWorkHeight) {
+        // The movie fits with room to spare: a fixed frame.
+        w -= 2 * ::GetSystemMetrics(SM_CXBORDER);
+        h -= 2 * ::GetSystemMetrics(SM_CYBORDER);
+        bSizing = false;
+    }
+    const bool bHasSizing = (pFrame->GetStyle() & WS_THICKFRAME) != 0;
+    if (bSizing != bHasSizing)
+        pFrame->ModifyStyle(bSizing ? 0 : WS_THICKFRAME, bSizing ? WS_THICKFRAME : 0, SWP_FRAMECHANGED);
+    wp.rcNormalPosition = RECT{nLeft, nTop, nLeft + w, nTop + h};
+    ::SetWindowPlacement(pFrame->m_hWnd, &wp);
+    if (::IsZoomed(pFrame->m_hWnd))
+        m_wndMovie.UpdateScrollBars();
 }
 
 void CPlayerView::LoadBackground()
@@ -73,12 +284,12 @@ void CPlayerView::LoadBackground()
             entry = PALETTEENTRY{0, 0, 0, 0};
     }
     m_pPalette.Reset(::CreatePalette(pLogPalette));
-    // (The movie window is switched to palette mode here.)
+    m_wndMovie.m_bPaletteMode = true;
 }
 
 void CPlayerView::OnDraw(HDC hDC)
 {
-    if (!m_bInitialized || !m_hBackground || !m_strOpenFile.empty())
+    if (!m_bInitialized || !m_hBackground || (!m_strOpenFile.empty() && !m_wndMovie.m_bAudioOnly))
         return;
     RECT rcClient = GetClientRect();
     int cxClient = rcClient.right - rcClient.left;

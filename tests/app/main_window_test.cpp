@@ -9,6 +9,7 @@
 #include "PlayerApp.h"
 #include "PlayerView.h"
 #include "resource.h"
+#include "started_player.h"
 
 namespace {
 
@@ -103,8 +104,8 @@ TEST_F(MainWindowTest, FrameComesUpWithPlayerClassMenuTitleAndFixedBorder)
     EXPECT_FALSE(m_pFrame->GetExStyle() & WS_EX_CLIENTEDGE);
 
     RECT rc = m_pFrame->GetWindowRect();
-    EXPECT_EQ(400, rc.right - rc.left);
-    EXPECT_EQ(320, rc.bottom - rc.top);
+    EXPECT_EQ(EmptyFrameSize().cx, rc.right - rc.left);
+    EXPECT_EQ(EmptyFrameSize().cy, rc.bottom - rc.top);
 }
 
 TEST_F(MainWindowTest, ViewFillsPaneAndBackgroundIsLoaded)

@@ -7,6 +7,13 @@
 
 #include "PlayerApp.h"
 #include "RuntimeArgs.h"
+
+// Outer size of the frame with no movie: fitted to the smallest picture it
+// is raised to 400 x 320, and a frame that fits loses its sizing border.
+inline SIZE EmptyFrameSize()
+{
+    return SIZE{400 - 2 * ::GetSystemMetrics(SM_CXBORDER), 320 - 2 * ::GetSystemMetrics(SM_CYBORDER)};
+}
 #include "msgbox.h"
 
 class CStartedPlayer {

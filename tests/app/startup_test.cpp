@@ -9,6 +9,7 @@
 #include "MainFrm.h"
 #include "PlayerView.h"
 #include "started_player.h"
+#include "QRVSampleMovie.h"
 #include "resource.h"
 
 namespace {
@@ -41,7 +42,7 @@ RECT At(int x, int y, int cx, int cy)
 struct FirstStateCase {
     const wchar_t* pszArguments;
     // Expected outer rectangle from the work area and the rectangle the
-    // frame has when no option places it (centred, 400 x 320).
+    // frame has when no option places it (centred, the empty frame's size).
     std::function<RECT(const RECT& rcWork, const RECT& rcCentred)> expected;
 };
 
@@ -55,10 +56,11 @@ TEST(StartupTest, WithoutOptionsFrameIsCentredInTheWorkArea)
     EXPECT_TRUE(::IsWindowVisible(player.Frame()));
     EXPECT_FALSE(::IsZoomed(player.Frame()));
     const RECT rc = WindowRect(player.Frame());
-    EXPECT_EQ(400, rc.right - rc.left);
-    EXPECT_EQ(320, rc.bottom - rc.top);
-    EXPECT_EQ((rcWork.left + rcWork.right) / 2 - 200, rc.left);
-    EXPECT_EQ((rcWork.top + rcWork.bottom) / 2 - 160, rc.top);
+    const SIZE size = EmptyFrameSize();
+    EXPECT_EQ(size.cx, rc.right - rc.left);
+    EXPECT_EQ(size.cy, rc.bottom - rc.top);
+    EXPECT_EQ(rcWork.left + (rcWork.right - rcWork.left - size.cx) / 2, rc.left);
+    EXPECT_EQ(rcWork.top + (rcWork.bottom - rcWork.top - size.cy) / 2, rc.top);
     EXPECT_TRUE(player.Boxes().empty());
 }
 
@@ -75,13 +77,13 @@ TEST(StartupTest, PlacementOptionsPlaceTheOuterRectangle)
     const int cyWork = rcWork.bottom - rcWork.top;
     auto centred = [](const RECT&, const RECT& rc) { return rc; };
     const FirstStateCase cases[] = {
-        {L"/P100,100", [](const RECT&, const RECT&) { return At(100, 100, 400, 320); }},
+        {L"/P100,100", [](const RECT&, const RECT&) { return At(100, 100, EmptyFrameSize().cx, EmptyFrameSize().cy); }},
         {L"/P100,100 /Z640,480", [](const RECT&, const RECT&) { return At(100, 100, 640, 480); }},
         {L"-p-50,-20 -z300,200", [](const RECT&, const RECT&) { return At(-50, -20, 300, 200); }},
         {L"/P5000,100", centred},
         {L"/P100,5000 /Z640,480", centred},
         {L"/P50%,50%",
-         [](const RECT& w, const RECT&) { return At(w.right / 2, w.bottom / 2, 400, 320); }},
+         [](const RECT& w, const RECT&) { return At(w.right / 2, w.bottom / 2, EmptyFrameSize().cx, EmptyFrameSize().cy); }},
         {L"/P150%,10%", centred},
         {L"/P10%,100%", centred},
         {L"/Z50%,50%",
@@ -89,7 +91,7 @@ TEST(StartupTest, PlacementOptionsPlaceTheOuterRectangle)
              return At(c.left, c.top, cxWork / 2, cyWork / 2);
          }},
         {L"/Z100%,50%", centred},
-        {L"/P10,10 /Z200%,50%", [](const RECT&, const RECT&) { return At(10, 10, 400, 320); }},
+        {L"/P10,10 /Z200%,50%", [](const RECT&, const RECT&) { return At(10, 10, EmptyFrameSize().cx, EmptyFrameSize().cy); }},
         {L"/P10,10 /Z25%,25%",
          [=](const RECT&, const RECT&) { return At(10, 10, cxWork / 4, cyWork / 4); }},
         {L"/P-1,100 /Z300,200",
@@ -119,8 +121,8 @@ TEST(StartupTest, MaximizeIgnoresPositionAndSize)
         WINDOWPLACEMENT wp{};
         wp.length = sizeof(wp);
         ASSERT_TRUE(::GetWindowPlacement(player.Frame(), &wp));
-        EXPECT_EQ(400, wp.rcNormalPosition.right - wp.rcNormalPosition.left);
-        EXPECT_EQ(320, wp.rcNormalPosition.bottom - wp.rcNormalPosition.top);
+        EXPECT_EQ(EmptyFrameSize().cx, wp.rcNormalPosition.right - wp.rcNormalPosition.left);
+        EXPECT_EQ(EmptyFrameSize().cy, wp.rcNormalPosition.bottom - wp.rcNormalPosition.top);
         EXPECT_NE(100, wp.rcNormalPosition.left);
     }
 }
@@ -206,17 +208,19 @@ TEST(StartupTest, MissingMovieIsReportedAndThePlayerStartsEmpty)
     EXPECT_TRUE(player.App().GetMainFrame()->GetPlayerView()->m_strOpenFile.empty());
 }
 
-TEST(StartupTest, ExistingMovieDrawsNoMessage)
+TEST(StartupTest, ExistingMovieOpensWithoutAMessage)
 {
     const std::wstring strMovie = MissingMovieName();
+    QRVMovieSettings settings;
+    settings.strOutput.assign(strMovie.begin(), strMovie.end());  // the temp path is ASCII
+    settings.nWidth = 160;
+    settings.nHeight = 120;
+    settings.fSeconds = 1.0;
+    settings.bSound = false;
+    std::string strError;
+    ASSERT_TRUE(QRVWriteMovieFile(settings, strError)) << strError;
     {
-        HANDLE hFile = ::CreateFileW(strMovie.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
-        ::CloseHandle(hFile);
-    }
-    {
-        CStartedPlayer player(L"\"" + strMovie + L"\"");
+        CStartedPlayer player(L"/Открыть \"" + strMovie + L"\"");
         EXPECT_TRUE(player.IsStarted());
         EXPECT_TRUE(player.Boxes().empty());
     }

@@ -1,0 +1,38 @@
+// Movies whose pictures carry their frame number, for the movie window's
+// tests: every pixel of frame n is red 0x80, green n / 256, blue n % 256,
+// so a pixel read back from the screen tells which frame is shown.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+struct CNumberedMovie {
+    int32_t nWidth = 64;
+    int32_t nHeight = 48;
+    uint32_t nFps = 20;
+    uint32_t nFrames = 40;
+    bool bSound = false;         // 22050 Hz mono tone, in step with the pictures
+    uint32_t nKeyEvery = 1;      // every nKeyEvery-th frame is a key frame
+};
+
+// Writes the movie; an empty string on success, else what failed.
+std::string WriteNumberedMovie(const std::wstring& strPath, const CNumberedMovie& movie);
+
+// The colour of frame n, and the frame a colour shows (-1: none).
+COLORREF NumberedFrameColor(uint32_t nFrame);
+int FrameOfColor(COLORREF cr);
+
+// A file in the temporary folder, removed when the object goes.
+class CTempMovieFile {
+public:
+    explicit CTempMovieFile(const wchar_t* pszName);
+    ~CTempMovieFile();
+    CTempMovieFile(const CTempMovieFile&) = delete;
+    CTempMovieFile& operator=(const CTempMovieFile&) = delete;
+    const std::wstring& Path() const { return m_strPath; }
+
+private:
+    std::wstring m_strPath;
+};
