@@ -21,6 +21,16 @@ public:
     // Switches between full screen and the normal window.
     void ToggleFullScreen();
 
+    // What the bars show of playback: the state (0 none, 2 stopped,
+    // 3 paused, 4 playing, 5 seeking), the position and the length in ms
+    // (-1: no movie). Until the bars exist they are only kept.
+    void SetPlayState(int nState) { m_nPlayState = nState; }
+    void SetPosition(int nMs) { m_nPosition = nMs; }
+    void SetLength(int nMs) { m_nLength = nMs; }
+    int GetPlayState() const { return m_nPlayState; }
+    int GetPosition() const { return m_nPosition; }
+    int GetLength() const { return m_nLength; }
+
     static constexpr int MIN_TRACK_WIDTH = 200;
     static constexpr int MIN_TRACK_HEIGHT = 150;
 
@@ -29,4 +39,7 @@ private:
     void OnGetMinMaxInfo(MINMAXINFO* pMinMax);
 
     std::unique_ptr<CPlayerView> m_pView;   // the view in pane AFX_IDW_PANE_FIRST
+    int m_nPlayState = 0;
+    int m_nPosition = 0;
+    int m_nLength = -1;
 };

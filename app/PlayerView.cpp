@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "MainFrm.h"
 #include "PlayerApp.h"
 #include "resource.h"
 
@@ -17,6 +18,13 @@ constexpr int VIEW_MIN_FRAME_WIDTH = 400;
 constexpr int VIEW_MIN_FRAME_HEIGHT = 320;
 constexpr int VIEW_STOP_POLLS = 10;                    // of 25 ms, for a stop to land
 constexpr DWORD VIEW_STOP_POLL_MS = 25;
+
+// The frame's display states.
+constexpr int VIEW_STATE_NONE = 0;
+constexpr int VIEW_STATE_STOPPED = 2;
+constexpr int VIEW_STATE_PAUSED = 3;
+constexpr int VIEW_STATE_PLAYING = 4;
+constexpr int VIEW_STATE_SEEKING = 5;
 
 // Size of a file, 0 when it cannot be found.
 ULONGLONG FileSize(const std::wstring& strPath)
@@ -87,24 +95,43 @@ void CPlayerView::OnPlayPause()
 
 LRESULT CPlayerView::OnMovieNotify(WPARAM wParam, LPARAM lParam)
 {
-    CFrameWnd* pFrame = GetParentFrame();
+    CMainFrame* pFrame = MainFrame();
     if (pFrame == nullptr)
         return 0;
-    if (wParam == MN_STATE) {
-        if (lParam == MS_PLAYING) {
+    if (wParam == MN_POSITION) {
+        pFrame->SetPosition(static_cast<int>(lParam));
+    } else if (wParam == MN_STATE) {
+        switch (lParam) {
+        case MS_PLAYING:
             m_bSeekWhilePlaying = false;
-        } else if (lParam == MS_STOPPED) {
+            pFrame->SetPlayState(VIEW_STATE_PLAYING);
+            break;
+        case MS_PAUSED:
+            pFrame->SetPlayState(VIEW_STATE_PAUSED);
+            break;
+        case MS_STOPPED:
             // Let a worker that is just ending write its last state.
             for (int i = 0; i < VIEW_STOP_POLLS && !m_wndMovie.m_bHeldForDrag &&
                             m_wndMovie.GetStoredState() == MS_PLAYING;
                  ++i)
                 ::Sleep(VIEW_STOP_POLL_MS);
             m_bSeekWhilePlaying = false;
+            pFrame->SetPlayState(VIEW_STATE_STOPPED);
+            break;
+        case MS_SEEKING:
+            pFrame->SetPlayState(VIEW_STATE_SEEKING);
+            break;
+        default:
+            pFrame->SetPlayState(VIEW_STATE_NONE);
+            break;
         }
     }
-    // The frame shows the state and moves the slider.
-    pFrame->SendMessage(WM_MOVIE_NOTIFY, wParam, lParam);
     return 0;
+}
+
+CMainFrame* CPlayerView::MainFrame()
+{
+    return dynamic_cast<CMainFrame*>(GetParentFrame());
 }
 
 void CPlayerView::OnInitialUpdate()
@@ -151,6 +178,10 @@ bool CPlayerView::OpenFile(const std::wstring& strPath)
         return false;
     }
     m_strOpenFile = strPath;
+    if (CMainFrame* pMain = MainFrame()) {
+        pMain->SetLength(m_wndMovie.GetLength());
+        pMain->SetPosition(0);
+    }
     if (CFrameWnd* pFrame = GetParentFrame()) {
         const size_t nSlash = strPath.rfind(L'\\');
         const std::wstring strName = nSlash == std::wstring::npos ? strPath : strPath.substr(nSlash + 1);
@@ -171,6 +202,11 @@ void CPlayerView::CloseFile()
     m_wndMovie.ShowWindow(SW_HIDE);
     if (CFrameWnd* pFrame = GetParentFrame())
         pFrame->SetWindowText(AfxLoadString(IDS_PLAYER_NAME));
+    if (CMainFrame* pMain = MainFrame()) {
+        pMain->SetLength(-1);
+        pMain->SetPlayState(VIEW_STATE_NONE);
+        pMain->SetPosition(0);
+    }
     Invalidate(true);
 }
 

@@ -9,6 +9,8 @@
 #include "QRVScrollMovieWnd.h"
 #include "afxwin.h"
 
+class CMainFrame;
+
 class CPlayerView : public CView {
 public:
     CPlayerView();
@@ -40,5 +42,6 @@ private:
     void LoadBackground();
     void OnPlayPause();
     LRESULT OnMovieNotify(WPARAM wParam, LPARAM lParam);
+    CMainFrame* MainFrame();
     void DeleteFileIfAsked();
 };

@@ -221,8 +221,15 @@ TEST(StartupTest, ExistingMovieOpensWithoutAMessage)
     ASSERT_TRUE(QRVWriteMovieFile(settings, strError)) << strError;
     {
         CStartedPlayer player(L"/Открыть \"" + strMovie + L"\"");
-        EXPECT_TRUE(player.IsStarted());
+        ASSERT_TRUE(player.IsStarted());
         EXPECT_TRUE(player.Boxes().empty());
+        // The frame learns the movie's length (15 frames of 1/15 s) and
+        // position; opened without playing, nothing is playing.
+        auto* pFrame = dynamic_cast<CMainFrame*>(player.App().m_pMainWnd);
+        ASSERT_NE(nullptr, pFrame);
+        EXPECT_NEAR(1000, pFrame->GetLength(), 70);
+        EXPECT_EQ(0, pFrame->GetPosition());
+        EXPECT_NE(4, pFrame->GetPlayState());
     }
     ::DeleteFileW(strMovie.c_str());
 }
