@@ -47,7 +47,7 @@ private:
     std::wstring m_strWide;
 };
 
-struct FacadeMovieSpec {
+struct FacadeMovieRecipe {
     int32_t nWidth = 48;
     int32_t nHeight = 36;
     int nBitCount = 24;
@@ -106,34 +106,34 @@ inline bool FacadeChangePalette(QRVOpenDmlWriter&, const std::vector<uint32_t>&)
 }
 
 template <class TWriter>
-::testing::AssertionResult FacadeWriteFrames(const FacadeMovieSpec& spec, TWriter& writer, QRVOpenDmlWriter* pOdml,
+::testing::AssertionResult FacadeWriteFrames(const FacadeMovieRecipe& recipe, TWriter& writer, QRVOpenDmlWriter* pOdml,
                                              FacadeMovie& movie)
 {
-    std::unique_ptr<QRVScene> pScene = QRVMakeScene(spec.strScene);
+    std::unique_ptr<QRVScene> pScene = QRVMakeScene(recipe.strScene);
     QRVScreenEncoder encoder;
-    if (!pScene || !encoder.Begin(spec.nWidth, spec.nHeight, spec.nBitCount))
+    if (!pScene || !encoder.Begin(recipe.nWidth, recipe.nHeight, recipe.nBitCount))
         return ::testing::AssertionFailure() << "no scene or encoder";
-    QRVCanvas canvas(spec.nWidth, spec.nHeight);
+    QRVCanvas canvas(recipe.nWidth, recipe.nHeight);
     std::vector<uint32_t> palette = QRVCanvas::StandardPalette();
     uint32_t nPalette = 0;
     std::vector<uint8_t> frame;
-    for (uint32_t i = 0; i < spec.nFrames; ++i) {
-        if (spec.bSound) {
-            const std::vector<uint8_t> sound = FacadeSound(i, 2 * (22050 / spec.nFps));
+    for (uint32_t i = 0; i < recipe.nFrames; ++i) {
+        if (recipe.bSound) {
+            const std::vector<uint8_t> sound = FacadeSound(i, 2 * (22050 / recipe.nFps));
             movie.sound.insert(movie.sound.end(), sound.begin(), sound.end());
             if (!writer.WriteAudio(sound))
                 return ::testing::AssertionFailure() << "sound of frame " << i;
         }
-        for (uint32_t nChange : spec.paletteChanges) {
+        for (uint32_t nChange : recipe.paletteChanges) {
             if (nChange == i) {
                 palette = FacadePalette(++nPalette);
                 if (!FacadeChangePalette(writer, palette))
                     return ::testing::AssertionFailure() << "palette change at " << i;
             }
         }
-        pScene->Render(i, spec.nFps, canvas);
+        pScene->Render(i, recipe.nFps, canvas);
         QRVPicture picture;
-        if (!canvas.ToPicture(picture, spec.nBitCount) || !encoder.EncodeFrame(picture, i % spec.nKeyEvery == 0, frame))
+        if (!canvas.ToPicture(picture, recipe.nBitCount) || !encoder.EncodeFrame(picture, i % recipe.nKeyEvery == 0, frame))
             return ::testing::AssertionFailure() << encoder.LastError();
         const bool bKey = encoder.LastWasKey();
         const bool bEmpty = !bKey && encoder.LastUnchanged();
@@ -141,7 +141,7 @@ template <class TWriter>
             frame.clear();
         if (!writer.WriteVideo(frame, bKey))
             return ::testing::AssertionFailure() << "frame " << i;
-        if (pOdml != nullptr && spec.nFillerPerFrame != 0 && !pOdml->WriteFillerSparse(spec.nFillerPerFrame))
+        if (pOdml != nullptr && recipe.nFillerPerFrame != 0 && !pOdml->WriteFillerSparse(recipe.nFillerPerFrame))
             return ::testing::AssertionFailure() << pOdml->LastError();
         movie.pictures.push_back(std::move(picture));
         movie.keys.push_back(bKey);
@@ -153,36 +153,36 @@ template <class TWriter>
     return ::testing::AssertionSuccess();
 }
 
-// Writes the movie that spec describes and fills movie with what went in.
-inline ::testing::AssertionResult FacadeWriteMovie(const std::string& strPath, const FacadeMovieSpec& spec,
+// Writes the movie that recipe describes and fills movie with what went in.
+inline ::testing::AssertionResult FacadeWriteMovie(const std::string& strPath, const FacadeMovieRecipe& recipe,
                                                    FacadeMovie& movie)
 {
     QRVFileOutput out;
     if (!out.Open(strPath))
         return ::testing::AssertionFailure() << "cannot create " << strPath;
     QRVVideoStreamFormat video;
-    video.nWidth = spec.nWidth;
-    video.nHeight = spec.nHeight;
-    video.nBitCount = spec.nBitCount;
-    video.nRate = spec.nFps;
-    if (spec.nBitCount == 8)
+    video.nWidth = recipe.nWidth;
+    video.nHeight = recipe.nHeight;
+    video.nBitCount = recipe.nBitCount;
+    video.nRate = recipe.nFps;
+    if (recipe.nBitCount == 8)
         video.palette = QRVCanvas::StandardPalette();
     QRVAudioStreamFormat audio;
     audio.nChannels = 1;
     audio.nSamplesPerSec = 22050;
     audio.nBitsPerSample = 16;
     ::testing::AssertionResult result = ::testing::AssertionSuccess();
-    if (spec.bOpenDml) {
+    if (recipe.bOpenDml) {
         QRVOpenDmlWriter writer;
-        if (!writer.Open(out, video, spec.bSound ? &audio : nullptr, spec.odml))
+        if (!writer.Open(out, video, recipe.bSound ? &audio : nullptr, recipe.odml))
             return ::testing::AssertionFailure() << writer.LastError();
-        result = FacadeWriteFrames(spec, writer, &writer, movie);
+        result = FacadeWriteFrames(recipe, writer, &writer, movie);
         movie.nFileSize = writer.FileSize();
     } else {
         QRVAviWriter writer;
-        if (!writer.Open(out, video, spec.bSound ? &audio : nullptr))
+        if (!writer.Open(out, video, recipe.bSound ? &audio : nullptr))
             return ::testing::AssertionFailure() << writer.LastError();
-        result = FacadeWriteFrames(spec, writer, nullptr, movie);
+        result = FacadeWriteFrames(recipe, writer, nullptr, movie);
         movie.nFileSize = out.Tell();
     }
     if (!out.Finish())

@@ -55,9 +55,9 @@ std::wstring Wide(const std::string& str)
 TEST(AviFrameTool, ListsTheStreamsOfAMovie)
 {
     CFacadeTestFile movieFile("tool.avi");
-    FacadeMovieSpec spec;
+    FacadeMovieRecipe recipe;
     FacadeMovie movie;
-    ASSERT_TRUE(FacadeWriteMovie(movieFile.Path(), spec, movie));
+    ASSERT_TRUE(FacadeWriteMovie(movieFile.Path(), recipe, movie));
     std::string strOut, strErr;
     EXPECT_EQ(0, AviFrameRun({movieFile.Wide()}, strOut, strErr)) << strErr;
     EXPECT_EQ("video 0: qrvc, 48x36, 24 bits, 40 frames, 2666 ms\n"
@@ -72,10 +72,10 @@ TEST(AviFrameTool, WritesThePictureForATimeOrAFrameAsBmp)
         SCOPED_TRACE(nBits);
         CFacadeTestFile movieFile("tool" + std::to_string(nBits) + ".avi");
         CFacadeTestFile bmpFile("tool" + std::to_string(nBits) + ".bmp");
-        FacadeMovieSpec spec;
-        spec.nBitCount = nBits;
+        FacadeMovieRecipe recipe;
+        recipe.nBitCount = nBits;
         FacadeMovie movie;
-        ASSERT_TRUE(FacadeWriteMovie(movieFile.Path(), spec, movie));
+        ASSERT_TRUE(FacadeWriteMovie(movieFile.Path(), recipe, movie));
         struct Request {
             const wchar_t* pszOption;
             const wchar_t* pszValue;
@@ -109,9 +109,9 @@ TEST(AviFrameTool, RefusesBadArgumentsAndReportsMoviesItCannotOpen)
     EXPECT_NE(std::string::npos, strErr.find("(8004406f)"));
 
     CFacadeTestFile movieFile("past.avi");
-    FacadeMovieSpec spec;
+    FacadeMovieRecipe recipe;
     FacadeMovie movie;
-    ASSERT_TRUE(FacadeWriteMovie(movieFile.Path(), spec, movie));
+    ASSERT_TRUE(FacadeWriteMovie(movieFile.Path(), recipe, movie));
     strErr.clear();
     EXPECT_EQ(1, AviFrameRun({movieFile.Wide(), L"-t", L"2667"}, strOut, strErr));
     EXPECT_NE(std::string::npos, strErr.find("past the end"));

@@ -253,12 +253,12 @@ TEST_P(FacadeSoundTrack, SamplesReadBackAsWrittenAndTimesConvert)
 {
     const bool bLarge = GetParam();
     CFacadeTestFile path("sound.avi");
-    FacadeMovieSpec spec;
-    spec.bOpenDml = bLarge;
+    FacadeMovieRecipe recipe;
+    recipe.bOpenDml = bLarge;
     if (bLarge)
-        spec.nFillerPerFrame = 30u << 20;
+        recipe.nFillerPerFrame = 30u << 20;
     FacadeMovie movie;
-    ASSERT_TRUE(FacadeWriteMovie(path.Path(), spec, movie));
+    ASSERT_TRUE(FacadeWriteMovie(path.Path(), recipe, movie));
     QRVAviFile file;
     ASSERT_TRUE(file.Open(path.Wide()));
     EXPECT_EQ(bLarge, file.IsDirectIndexed());

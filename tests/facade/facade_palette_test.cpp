@@ -28,10 +28,10 @@ std::vector<uint32_t> Colors(const void* p, size_t n)
 TEST(FacadePalette, DisplayTableStartsAsTheHalftonePalette)
 {
     CFacadeTestFile path("halftone.avi");
-    FacadeMovieSpec spec;
-    spec.nBitCount = 8;
+    FacadeMovieRecipe recipe;
+    recipe.nBitCount = 8;
     FacadeMovie movie;
-    ASSERT_TRUE(FacadeWriteMovie(path.Path(), spec, movie));
+    ASSERT_TRUE(FacadeWriteMovie(path.Path(), recipe, movie));
     QRVAviFile file;
     // Before any picture: the halftone palette.
     ASSERT_TRUE(file.Open(path.Wide()));
@@ -57,12 +57,12 @@ TEST(FacadePalette, DisplayTableStartsAsTheHalftonePalette)
 TEST(FacadePalette, EachNewSectionOfFormatChangesReplacesTheColoursOnce)
 {
     CFacadeTestFile path("palette.avi");
-    FacadeMovieSpec spec;
-    spec.nBitCount = 8;
-    spec.strScene = "noise";  // no empty frames: every frame delivers a picture
-    spec.paletteChanges = {12, 25};
+    FacadeMovieRecipe recipe;
+    recipe.nBitCount = 8;
+    recipe.strScene = "noise";  // no empty frames: every frame delivers a picture
+    recipe.paletteChanges = {12, 25};
     FacadeMovie movie;
-    ASSERT_TRUE(FacadeWriteMovie(path.Path(), spec, movie));
+    ASSERT_TRUE(FacadeWriteMovie(path.Path(), recipe, movie));
 
     // What the platform says about the stream's sections and colours.
     AVIFileInit();
@@ -72,7 +72,7 @@ TEST(FacadePalette, EachNewSectionOfFormatChangesReplacesTheColoursOnce)
     ASSERT_EQ(AVIERR_OK, AVIFileGetStream(pFile, &pStream, streamtypeVIDEO, 0));
     std::vector<long> sections;
     std::vector<std::vector<uint32_t>> colors;
-    for (uint32_t f = 0; f < spec.nFrames; ++f) {
+    for (uint32_t f = 0; f < recipe.nFrames; ++f) {
         sections.push_back(AVIStreamFindSample(pStream, f, FIND_PREV | FIND_FORMAT));
         std::vector<uint8_t> format(40 + 1024);
         long cb = static_cast<long>(format.size());
@@ -95,7 +95,7 @@ TEST(FacadePalette, EachNewSectionOfFormatChangesReplacesTheColoursOnce)
         SCOPED_TRACE(f);
         BITMAPINFOHEADER* pHeader = nullptr;
         uint8_t* pBits = nullptr;
-        EXPECT_EQ(bReplaced, file.GetFrame(0, MidTime(f, spec.nFps), &pHeader, &pBits, nCurrent, false));
+        EXPECT_EQ(bReplaced, file.GetFrame(0, MidTime(f, recipe.nFps), &pHeader, &pBits, nCurrent, false));
         ASSERT_NE(nullptr, pHeader);
         ASSERT_NE(nullptr, pBits);
         EXPECT_EQ(0, std::memcmp(pBits, movie.pictures[f].Bytes().data(), movie.pictures[f].Bytes().size()));
@@ -103,7 +103,7 @@ TEST(FacadePalette, EachNewSectionOfFormatChangesReplacesTheColoursOnce)
         EXPECT_EQ(colors[f], Colors(reinterpret_cast<uint8_t*>(pHeader) + pHeader->biSize, 256));
         EXPECT_EQ(colors[f], Colors(file.GetPaletteColors(0), 256));
     };
-    for (uint32_t f = 0; f < spec.nFrames; ++f)
+    for (uint32_t f = 0; f < recipe.nFrames; ++f)
         expectFrame(f, f == 0 || sections[f] != sections[f - 1]);
     // Jumps into other sections replace the colours again, within one not.
     expectFrame(3, true);

@@ -74,13 +74,13 @@ TEST_P(FacadePictures, EveryFrameMatchesWhatWasEncodedInOrderAfterJumpsAndAtTheE
 {
     const DepthCase& c = GetParam();
     CFacadeTestFile path("pictures.avi");
-    FacadeMovieSpec spec;
-    spec.nBitCount = c.nBitCount;
-    spec.bOpenDml = c.bOpenDml;
+    FacadeMovieRecipe recipe;
+    recipe.nBitCount = c.nBitCount;
+    recipe.bOpenDml = c.bOpenDml;
     if (c.bLarge)
-        spec.nFillerPerFrame = 30u << 20;  // 40 frames: 1.2 GB, almost all of it a gap
+        recipe.nFillerPerFrame = 30u << 20;  // 40 frames: 1.2 GB, almost all of it a gap
     FacadeMovie movie;
-    ASSERT_TRUE(FacadeWriteMovie(path.Path(), spec, movie));
+    ASSERT_TRUE(FacadeWriteMovie(path.Path(), recipe, movie));
     ASSERT_EQ(c.bLarge, movie.nFileSize > FMT_ONE_GIB);
 
     QRVAviFile file;
@@ -90,18 +90,18 @@ TEST_P(FacadePictures, EveryFrameMatchesWhatWasEncodedInOrderAfterJumpsAndAtTheE
     ASSERT_TRUE(file.HasBuiltInDecoder(0));
     ASSERT_TRUE(file.GetFrameOpen(0));
     const long nEnd = file.GetVideoEndTime(0);
-    EXPECT_EQ(file.VideoSampleToTime(0, spec.nFrames), nEnd);
+    EXPECT_EQ(file.VideoSampleToTime(0, recipe.nFrames), nEnd);
 
     long nCurrent = -1;
-    for (uint32_t f = 0; f < spec.nFrames; ++f)
-        ExpectFrameAt(file, movie, f, spec.nFps, nCurrent);
+    for (uint32_t f = 0; f < recipe.nFrames; ++f)
+        ExpectFrameAt(file, movie, f, recipe.nFps, nCurrent);
 
     // Jumps forward and back, within key-frame intervals and across them.
     for (uint32_t f : {3u, 27u, 26u, 9u, 10u, 35u, 38u, 0u, 21u, 19u, 39u, 1u}) {
         // An empty target leaves nothing to compare: take an earlier frame.
         while (f > 0 && (movie.empty[f] || static_cast<long>(f) == nCurrent))
             --f;
-        ExpectFrameAt(file, movie, f, spec.nFps, nCurrent);
+        ExpectFrameAt(file, movie, f, recipe.nFps, nCurrent);
     }
 
     // The end time is the last frame; past it nothing comes back.
@@ -109,18 +109,18 @@ TEST_P(FacadePictures, EveryFrameMatchesWhatWasEncodedInOrderAfterJumpsAndAtTheE
     BITMAPINFOHEADER* pHeader = nullptr;
     uint8_t* pBits = nullptr;
     file.GetFrame(0, nEnd, &pHeader, &pBits, nCurrent, false);
-    EXPECT_EQ(static_cast<long>(spec.nFrames - 1), nCurrent);
-    if (!movie.empty[spec.nFrames - 1]) {
-        EXPECT_TRUE(SamePicture(pHeader, pBits, movie.pictures[spec.nFrames - 1]));
+    EXPECT_EQ(static_cast<long>(recipe.nFrames - 1), nCurrent);
+    if (!movie.empty[recipe.nFrames - 1]) {
+        EXPECT_TRUE(SamePicture(pHeader, pBits, movie.pictures[recipe.nFrames - 1]));
     }
     EXPECT_FALSE(file.GetFrame(0, nEnd + 1, &pHeader, &pBits, nCurrent, false));
     EXPECT_EQ(nullptr, pHeader);
     EXPECT_EQ(nullptr, pBits);
-    EXPECT_EQ(static_cast<long>(spec.nFrames - 1), nCurrent);
+    EXPECT_EQ(static_cast<long>(recipe.nFrames - 1), nCurrent);
 
     // The frame already current is not delivered again.
-    ExpectFrameAt(file, movie, 7, spec.nFps, nCurrent);
-    EXPECT_FALSE(file.GetFrame(0, MidTime(7, spec.nFps), &pHeader, &pBits, nCurrent, false));
+    ExpectFrameAt(file, movie, 7, recipe.nFps, nCurrent);
+    EXPECT_FALSE(file.GetFrame(0, MidTime(7, recipe.nFps), &pHeader, &pBits, nCurrent, false));
     EXPECT_EQ(nullptr, pHeader);
     EXPECT_EQ(7, nCurrent);
     EXPECT_TRUE(file.GetFrameClose(0));
@@ -147,14 +147,14 @@ TEST_P(FacadeEconomy, StepsDecodeOneFrameAndJumpsDecodeFromTheNearestStart)
 {
     const bool bOpenDml = GetParam();
     CFacadeTestFile path("economy.avi");
-    FacadeMovieSpec spec;
-    spec.strScene = "noise";
-    spec.bOpenDml = bOpenDml;
+    FacadeMovieRecipe recipe;
+    recipe.strScene = "noise";
+    recipe.bOpenDml = bOpenDml;
     if (bOpenDml)
-        spec.nFillerPerFrame = 30u << 20;
+        recipe.nFillerPerFrame = 30u << 20;
     FacadeMovie movie;
-    ASSERT_TRUE(FacadeWriteMovie(path.Path(), spec, movie));
-    for (uint32_t f = 0; f < spec.nFrames; ++f)
+    ASSERT_TRUE(FacadeWriteMovie(path.Path(), recipe, movie));
+    for (uint32_t f = 0; f < recipe.nFrames; ++f)
         ASSERT_EQ(f % 10 == 0, movie.keys[f]) << f;
 
     QRVAviFile file;
@@ -186,7 +186,7 @@ TEST_P(FacadeEconomy, StepsDecodeOneFrameAndJumpsDecodeFromTheNearestStart)
         const uint32_t nBefore = file.GetDecodedFrameCount();
         BITMAPINFOHEADER* pHeader = nullptr;
         uint8_t* pBits = nullptr;
-        file.GetFrame(0, MidTime(r.nTarget, spec.nFps), &pHeader, &pBits, nCurrent, r.bKeyOnly);
+        file.GetFrame(0, MidTime(r.nTarget, recipe.nFps), &pHeader, &pBits, nCurrent, r.bKeyOnly);
         EXPECT_EQ(r.nExpectFrame, nCurrent);
         EXPECT_EQ(r.nDecodes, file.GetDecodedFrameCount() - nBefore);
         if (r.bPicture)
@@ -204,13 +204,13 @@ INSTANTIATE_TEST_SUITE_P(Forms, FacadeEconomy, ::testing::Values(false, true),
 TEST(FacadeEmptyFrames, ZeroByteChunksAreSkippedOnTheWayAndAZeroByteTargetDeliversNothing)
 {
     CFacadeTestFile path("empty.avi");
-    FacadeMovieSpec spec;  // "bars": the block moves every other frame
+    FacadeMovieRecipe recipe;  // "bars": the block moves every other frame
     FacadeMovie movie;
-    ASSERT_TRUE(FacadeWriteMovie(path.Path(), spec, movie));
+    ASSERT_TRUE(FacadeWriteMovie(path.Path(), recipe, movie));
     uint32_t nEmpty = 0;
-    while (nEmpty < spec.nFrames && !(movie.empty[nEmpty] && !movie.keys[nEmpty + 1]))
+    while (nEmpty < recipe.nFrames && !(movie.empty[nEmpty] && !movie.keys[nEmpty + 1]))
         ++nEmpty;
-    ASSERT_LT(nEmpty + 1, spec.nFrames) << "the scene made no empty frame";
+    ASSERT_LT(nEmpty + 1, recipe.nFrames) << "the scene made no empty frame";
 
     QRVAviFile file;
     ASSERT_TRUE(file.Open(path.Wide()));
@@ -219,23 +219,23 @@ TEST(FacadeEmptyFrames, ZeroByteChunksAreSkippedOnTheWayAndAZeroByteTargetDelive
     BITMAPINFOHEADER* pHeader = nullptr;
     uint8_t* pBits = nullptr;
     // A jump to the frame after an empty one decodes across it.
-    file.GetFrame(0, MidTime(nEmpty + 1, spec.nFps), &pHeader, &pBits, nCurrent, false);
+    file.GetFrame(0, MidTime(nEmpty + 1, recipe.nFps), &pHeader, &pBits, nCurrent, false);
     EXPECT_TRUE(SamePicture(pHeader, pBits, movie.pictures[nEmpty + 1]));
     // A jump to the empty frame itself: nothing, but the frame is current.
-    file.GetFrame(0, MidTime(nEmpty, spec.nFps), &pHeader, &pBits, nCurrent, false);
+    file.GetFrame(0, MidTime(nEmpty, recipe.nFps), &pHeader, &pBits, nCurrent, false);
     EXPECT_EQ(nullptr, pHeader);
     EXPECT_EQ(static_cast<long>(nEmpty), nCurrent);
     // The step after it builds on the right picture.
-    file.GetFrame(0, MidTime(nEmpty + 1, spec.nFps), &pHeader, &pBits, nCurrent, false);
+    file.GetFrame(0, MidTime(nEmpty + 1, recipe.nFps), &pHeader, &pBits, nCurrent, false);
     EXPECT_TRUE(SamePicture(pHeader, pBits, movie.pictures[nEmpty + 1]));
 }
 
 TEST(FacadeRequests, BadIndexesAndUnopenedReadersDeliverNothing)
 {
     CFacadeTestFile path("bad.avi");
-    FacadeMovieSpec spec;
+    FacadeMovieRecipe recipe;
     FacadeMovie movie;
-    ASSERT_TRUE(FacadeWriteMovie(path.Path(), spec, movie));
+    ASSERT_TRUE(FacadeWriteMovie(path.Path(), recipe, movie));
     QRVAviFile file;
     ASSERT_TRUE(file.Open(path.Wide()));
     long nCurrent = -1;
@@ -247,7 +247,7 @@ TEST(FacadeRequests, BadIndexesAndUnopenedReadersDeliverNothing)
     EXPECT_EQ(nullptr, pBits);
     EXPECT_FALSE(file.GetFrameOpen(1));
     EXPECT_FALSE(file.GetFrame(1, 0, &pHeader, &pBits, nCurrent, false));
-    EXPECT_FALSE(file.GetFrameAtSample(0, static_cast<long>(spec.nFrames), &pHeader, &pBits, nCurrent, false));
+    EXPECT_FALSE(file.GetFrameAtSample(0, static_cast<long>(recipe.nFrames), &pHeader, &pBits, nCurrent, false));
     EXPECT_FALSE(file.GetFrameAtSample(0, -1, &pHeader, &pBits, nCurrent, false));
     EXPECT_EQ(-1, nCurrent);
     EXPECT_EQ(nullptr, file.GetVideoFormat(1));
@@ -271,13 +271,13 @@ TEST(FacadeRequests, BadIndexesAndUnopenedReadersDeliverNothing)
 TEST(FacadeLargeUnindexed, FramesBeyondThePlatformsIndexFailCleanly)
 {
     CFacadeTestFile path("unindexed.avi");
-    FacadeMovieSpec spec;
-    spec.strScene = "noise";
-    spec.bOpenDml = true;
-    spec.nFillerPerFrame = 30u << 20;
-    spec.odml.nLongsPerEntry = 2;  // refused by our reader
+    FacadeMovieRecipe recipe;
+    recipe.strScene = "noise";
+    recipe.bOpenDml = true;
+    recipe.nFillerPerFrame = 30u << 20;
+    recipe.odml.nLongsPerEntry = 2;  // refused by our reader
     FacadeMovie movie;
-    ASSERT_TRUE(FacadeWriteMovie(path.Path(), spec, movie));
+    ASSERT_TRUE(FacadeWriteMovie(path.Path(), recipe, movie));
     ASSERT_GT(movie.nFileSize, FMT_ONE_GIB);
 
     QRVAviFile file;
@@ -287,7 +287,7 @@ TEST(FacadeLargeUnindexed, FramesBeyondThePlatformsIndexFailCleanly)
     long nCurrent = -1;
     uint32_t nDelivered = 0;
     uint32_t f = 0;
-    for (; f < spec.nFrames; ++f) {
+    for (; f < recipe.nFrames; ++f) {
         BITMAPINFOHEADER* pHeader = nullptr;
         uint8_t* pBits = nullptr;
         file.GetFrameAtSample(0, static_cast<long>(f), &pHeader, &pBits, nCurrent, false);
@@ -298,9 +298,9 @@ TEST(FacadeLargeUnindexed, FramesBeyondThePlatformsIndexFailCleanly)
     }
     // The first RIFF chunk holds some frames but not all of them.
     EXPECT_GT(nDelivered, 10u);
-    EXPECT_LT(nDelivered, spec.nFrames);
+    EXPECT_LT(nDelivered, recipe.nFrames);
     // Every later frame, in order or by a jump, fails without a picture.
-    for (uint32_t g : {f, spec.nFrames - 1, f + 1, 0u, spec.nFrames - 2}) {
+    for (uint32_t g : {f, recipe.nFrames - 1, f + 1, 0u, recipe.nFrames - 2}) {
         SCOPED_TRACE(g);
         BITMAPINFOHEADER* pHeader = nullptr;
         uint8_t* pBits = nullptr;

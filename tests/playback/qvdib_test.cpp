@@ -65,7 +65,7 @@ constexpr DWORD INFO = 40;
 constexpr DWORD V4 = 108;
 constexpr LONG NONE = -1;        // no such pointer
 
-struct CHeaderSpec {
+struct CHeaderRecipe {
     DWORD dwSize;
     LONG nWidth;
     LONG nHeight;
@@ -82,7 +82,7 @@ void PutWord(BYTE* p, WORD w) { std::memcpy(p, &w, sizeof(w)); }
 void PutDword(BYTE* p, DWORD dw) { std::memcpy(p, &dw, sizeof(dw)); }
 
 // Writes the header (and its masks) into pOut, which has room for them.
-void WriteHeader(const CHeaderSpec& s, BYTE* pOut)
+void WriteHeader(const CHeaderRecipe& s, BYTE* pOut)
 {
     PutDword(pOut, s.dwSize);
     if (s.dwSize == CORE) {
@@ -105,7 +105,7 @@ void WriteHeader(const CHeaderSpec& s, BYTE* pOut)
 }
 
 // A packed bitmap: the header, masks and colour table, then room for rows.
-std::vector<BYTE> Packed(const CHeaderSpec& s, size_t cbRows = 64)
+std::vector<BYTE> Packed(const CHeaderRecipe& s, size_t cbRows = 64)
 {
     std::vector<BYTE> block(s.dwSize + 12 + 4 * 256 + cbRows, 0);
     WriteHeader(s, block.data());
@@ -135,7 +135,7 @@ void ExpectCleared(const QvDIB& dib)
 
 struct CKindCase {
     const char* pszName;
-    CHeaderSpec spec;
+    CHeaderRecipe recipe;
     LONG nFormat;
     LONG nColorsUsed;
     LONG nColorsImportant;
@@ -150,10 +150,10 @@ const DWORD M888[3] = {0xFF0000, 0xFF00, 0xFF};
 const DWORD MBGR[3] = {0xFF, 0xFF00, 0xFF0000};
 const DWORD M444[3] = {0xF00, 0xF0, 0xF};
 
-CHeaderSpec Spec(DWORD dwSize, WORD nBits, DWORD dwCompression = BI_RGB, DWORD dwClrUsed = 0,
+CHeaderRecipe Recipe(DWORD dwSize, WORD nBits, DWORD dwCompression = BI_RGB, DWORD dwClrUsed = 0,
                  DWORD dwClrImportant = 0, const DWORD* pMasks = nullptr)
 {
-    CHeaderSpec s{dwSize, 8, 4, 1, nBits, dwCompression, 0, dwClrUsed, dwClrImportant, {0, 0, 0}};
+    CHeaderRecipe s{dwSize, 8, 4, 1, nBits, dwCompression, 0, dwClrUsed, dwClrImportant, {0, 0, 0}};
     if (pMasks != nullptr)
         std::memcpy(s.masks, pMasks, sizeof(s.masks));
     return s;
@@ -161,41 +161,41 @@ CHeaderSpec Spec(DWORD dwSize, WORD nBits, DWORD dwCompression = BI_RGB, DWORD d
 
 const CKindCase KIND_CASES[] = {
     // Core headers: 1 << bits colours of 3 bytes, no compression.
-    {"Core1", Spec(CORE, 1), DIBF_1BPP, 2, 2, 12, NONE, 12 + 6},
-    {"Core2", Spec(CORE, 2), DIBF_2BPP, 4, 4, 12, NONE, 12 + 12},
-    {"Core4", Spec(CORE, 4), DIBF_4BPP, 16, 16, 12, NONE, 12 + 48},
-    {"Core8", Spec(CORE, 8), DIBF_8BPP, 256, 256, 12, NONE, 12 + 768},
-    {"Core16", Spec(CORE, 16), DIBF_RGB555, 0, 0, NONE, NONE, 12},
-    {"Core24", Spec(CORE, 24), DIBF_RGB24, 0, 0, NONE, NONE, 12},
-    {"Core32", Spec(CORE, 32), DIBF_RGB32, 0, 0, NONE, NONE, 12},
+    {"Core1", Recipe(CORE, 1), DIBF_1BPP, 2, 2, 12, NONE, 12 + 6},
+    {"Core2", Recipe(CORE, 2), DIBF_2BPP, 4, 4, 12, NONE, 12 + 12},
+    {"Core4", Recipe(CORE, 4), DIBF_4BPP, 16, 16, 12, NONE, 12 + 48},
+    {"Core8", Recipe(CORE, 8), DIBF_8BPP, 256, 256, 12, NONE, 12 + 768},
+    {"Core16", Recipe(CORE, 16), DIBF_RGB555, 0, 0, NONE, NONE, 12},
+    {"Core24", Recipe(CORE, 24), DIBF_RGB24, 0, 0, NONE, NONE, 12},
+    {"Core32", Recipe(CORE, 32), DIBF_RGB32, 0, 0, NONE, NONE, 12},
     // Info headers: 4-byte entries, biClrUsed 0 means all for 8 bits or less.
-    {"Info1", Spec(INFO, 1), DIBF_1BPP, 2, 2, 40, NONE, 40 + 8},
-    {"Info2", Spec(INFO, 2), DIBF_2BPP, 4, 4, 40, NONE, 40 + 16},
-    {"Info4", Spec(INFO, 4), DIBF_4BPP, 16, 16, 40, NONE, 40 + 64},
-    {"Info4Rle", Spec(INFO, 4, BI_RLE4), DIBF_RLE4, 16, 16, 40, NONE, 40 + 64},
-    {"Info8", Spec(INFO, 8), DIBF_8BPP, 256, 256, 40, NONE, 40 + 1024},
-    {"Info8Rle", Spec(INFO, 8, BI_RLE8), DIBF_RLE8, 256, 256, 40, NONE, 40 + 1024},
-    {"Info8Used16", Spec(INFO, 8, BI_RGB, 16), DIBF_8BPP, 16, 16, 40, NONE, 40 + 64},
-    {"Info8Important5", Spec(INFO, 8, BI_RGB, 16, 5), DIBF_8BPP, 16, 5, 40, NONE, 40 + 64},
-    {"Info8ImportantBeyondTable", Spec(INFO, 8, BI_RGB, 16, 200), DIBF_8BPP, 16, 16, 40, NONE, 40 + 64},
-    {"Info8Fields565", Spec(INFO, 8, BI_BITFIELDS, 0, 0, M565), DIBF_RGB565, 256, 256, 52, 40, 52 + 1024},
-    {"Info16", Spec(INFO, 16), DIBF_RGB555, 0, 0, NONE, NONE, 40},
-    {"Info16Fields555", Spec(INFO, 16, BI_BITFIELDS, 0, 0, M555), DIBF_RGB555, 0, 0, NONE, 40, 52},
-    {"Info16Fields565", Spec(INFO, 16, BI_BITFIELDS, 0, 0, M565), DIBF_RGB565, 0, 0, NONE, 40, 52},
-    {"Info16Fields444", Spec(INFO, 16, BI_BITFIELDS, 0, 0, M444), DIBF_BITFIELDS16, 0, 0, NONE, 40, 52},
-    {"Info24", Spec(INFO, 24), DIBF_RGB24, 0, 0, NONE, NONE, 40},
-    {"Info24Used2", Spec(INFO, 24, BI_RGB, 2), DIBF_RGB24, 2, 2, 40, NONE, 48},
-    {"Info32", Spec(INFO, 32), DIBF_RGB32, 0, 0, NONE, NONE, 40},
-    {"Info32Fields888", Spec(INFO, 32, BI_BITFIELDS, 0, 0, M888), DIBF_RGB32, 0, 0, NONE, 40, 52},
-    {"Info32FieldsBgr", Spec(INFO, 32, BI_BITFIELDS, 0, 0, MBGR), DIBF_BITFIELDS32, 0, 0, NONE, 40, 52},
-    {"Info32FieldsUsed4", Spec(INFO, 32, BI_BITFIELDS, 4, 0, MBGR), DIBF_BITFIELDS32, 4, 4, 52, 40, 52 + 16},
-    {"Info0Jpeg", Spec(INFO, 0, BI_JPEG), DIBF_JPEG, 1, 1, 40, NONE, 44},
-    {"Info0Png", Spec(INFO, 0, BI_PNG), DIBF_PNG, 1, 1, 40, NONE, 44},
+    {"Info1", Recipe(INFO, 1), DIBF_1BPP, 2, 2, 40, NONE, 40 + 8},
+    {"Info2", Recipe(INFO, 2), DIBF_2BPP, 4, 4, 40, NONE, 40 + 16},
+    {"Info4", Recipe(INFO, 4), DIBF_4BPP, 16, 16, 40, NONE, 40 + 64},
+    {"Info4Rle", Recipe(INFO, 4, BI_RLE4), DIBF_RLE4, 16, 16, 40, NONE, 40 + 64},
+    {"Info8", Recipe(INFO, 8), DIBF_8BPP, 256, 256, 40, NONE, 40 + 1024},
+    {"Info8Rle", Recipe(INFO, 8, BI_RLE8), DIBF_RLE8, 256, 256, 40, NONE, 40 + 1024},
+    {"Info8Used16", Recipe(INFO, 8, BI_RGB, 16), DIBF_8BPP, 16, 16, 40, NONE, 40 + 64},
+    {"Info8Important5", Recipe(INFO, 8, BI_RGB, 16, 5), DIBF_8BPP, 16, 5, 40, NONE, 40 + 64},
+    {"Info8ImportantBeyondTable", Recipe(INFO, 8, BI_RGB, 16, 200), DIBF_8BPP, 16, 16, 40, NONE, 40 + 64},
+    {"Info8Fields565", Recipe(INFO, 8, BI_BITFIELDS, 0, 0, M565), DIBF_RGB565, 256, 256, 52, 40, 52 + 1024},
+    {"Info16", Recipe(INFO, 16), DIBF_RGB555, 0, 0, NONE, NONE, 40},
+    {"Info16Fields555", Recipe(INFO, 16, BI_BITFIELDS, 0, 0, M555), DIBF_RGB555, 0, 0, NONE, 40, 52},
+    {"Info16Fields565", Recipe(INFO, 16, BI_BITFIELDS, 0, 0, M565), DIBF_RGB565, 0, 0, NONE, 40, 52},
+    {"Info16Fields444", Recipe(INFO, 16, BI_BITFIELDS, 0, 0, M444), DIBF_BITFIELDS16, 0, 0, NONE, 40, 52},
+    {"Info24", Recipe(INFO, 24), DIBF_RGB24, 0, 0, NONE, NONE, 40},
+    {"Info24Used2", Recipe(INFO, 24, BI_RGB, 2), DIBF_RGB24, 2, 2, 40, NONE, 48},
+    {"Info32", Recipe(INFO, 32), DIBF_RGB32, 0, 0, NONE, NONE, 40},
+    {"Info32Fields888", Recipe(INFO, 32, BI_BITFIELDS, 0, 0, M888), DIBF_RGB32, 0, 0, NONE, 40, 52},
+    {"Info32FieldsBgr", Recipe(INFO, 32, BI_BITFIELDS, 0, 0, MBGR), DIBF_BITFIELDS32, 0, 0, NONE, 40, 52},
+    {"Info32FieldsUsed4", Recipe(INFO, 32, BI_BITFIELDS, 4, 0, MBGR), DIBF_BITFIELDS32, 4, 4, 52, 40, 52 + 16},
+    {"Info0Jpeg", Recipe(INFO, 0, BI_JPEG), DIBF_JPEG, 1, 1, 40, NONE, 44},
+    {"Info0Png", Recipe(INFO, 0, BI_PNG), DIBF_PNG, 1, 1, 40, NONE, 44},
     // V4 headers: the same rules after 108 bytes.
-    {"V4_8", Spec(V4, 8), DIBF_8BPP, 256, 256, 108, NONE, 108 + 1024},
-    {"V4_24", Spec(V4, 24), DIBF_RGB24, 0, 0, NONE, NONE, 108},
-    {"V4_32Fields888", Spec(V4, 32, BI_BITFIELDS, 0, 0, M888), DIBF_RGB32, 0, 0, NONE, 108, 120},
-    {"V4_16Fields565Used2", Spec(V4, 16, BI_BITFIELDS, 2, 0, M565), DIBF_RGB565, 2, 2, 120, 108, 128},
+    {"V4_8", Recipe(V4, 8), DIBF_8BPP, 256, 256, 108, NONE, 108 + 1024},
+    {"V4_24", Recipe(V4, 24), DIBF_RGB24, 0, 0, NONE, NONE, 108},
+    {"V4_32Fields888", Recipe(V4, 32, BI_BITFIELDS, 0, 0, M888), DIBF_RGB32, 0, 0, NONE, 108, 120},
+    {"V4_16Fields565Used2", Recipe(V4, 16, BI_BITFIELDS, 2, 0, M565), DIBF_RGB565, 2, 2, 120, 108, 128},
 };
 
 void PrintTo(const CKindCase& c, std::ostream* pOut) { *pOut << c.pszName; }
@@ -205,7 +205,7 @@ class DibHeaderKinds : public ::testing::TestWithParam<CKindCase> {};
 TEST_P(DibHeaderKinds, FindsFormatTableMasksAndPixels)
 {
     const CKindCase& c = GetParam();
-    std::vector<BYTE> block = Packed(c.spec);
+    std::vector<BYTE> block = Packed(c.recipe);
     const BYTE* pBase = block.data();
     QvDIB dib;
     ASSERT_TRUE(dib.Attach(pBase, nullptr, 0));
@@ -215,7 +215,7 @@ TEST_P(DibHeaderKinds, FindsFormatTableMasksAndPixels)
     EXPECT_EQ(static_cast<const void*>(dib.GetHeader()), pBase);
     EXPECT_EQ(dib.GetPixels(), pBase + c.nPixelsAt);
     const void* pTable = c.nTableAt == NONE ? nullptr : pBase + c.nTableAt;
-    if (c.spec.dwSize == CORE) {
+    if (c.recipe.dwSize == CORE) {
         EXPECT_EQ(static_cast<const void*>(dib.GetCoreColorTable()), pTable);
         EXPECT_EQ(dib.GetColorTable(), nullptr);
     } else {
@@ -226,8 +226,8 @@ TEST_P(DibHeaderKinds, FindsFormatTableMasksAndPixels)
     EXPECT_EQ(dib.GetWidth(), 8);
     EXPECT_EQ(dib.GetHeight(), 4);
     EXPECT_EQ(dib.GetPlanes(), 1);
-    EXPECT_EQ(dib.GetBitsPerPixel(), c.spec.nBits);
-    EXPECT_EQ(dib.GetBitsPerPixelPlanes(), c.spec.nBits);
+    EXPECT_EQ(dib.GetBitsPerPixel(), c.recipe.nBits);
+    EXPECT_EQ(dib.GetBitsPerPixelPlanes(), c.recipe.nBits);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, DibHeaderKinds, ::testing::ValuesIn(KIND_CASES),
@@ -273,8 +273,8 @@ class DibGeometry : public ::testing::TestWithParam<CGeometryCase> {};
 TEST_P(DibGeometry, RowsRunTopToBottom)
 {
     const CGeometryCase& c = GetParam();
-    CHeaderSpec spec{c.dwSize, c.nWidth, c.nHeight, c.nPlanes, c.nBits, BI_RGB, c.dwSizeImage, 0, 0, {0, 0, 0}};
-    std::vector<BYTE> header = Packed(spec, 0);
+    CHeaderRecipe recipe{c.dwSize, c.nWidth, c.nHeight, c.nPlanes, c.nBits, BI_RGB, c.dwSizeImage, 0, 0, {0, 0, 0}};
+    std::vector<BYTE> header = Packed(recipe, 0);
     std::vector<BYTE> pixels(16);            // only its address is used
     QvDIB dib;
     ASSERT_TRUE(dib.Attach(header.data(), pixels.data(), 0));
@@ -297,64 +297,64 @@ INSTANTIATE_TEST_SUITE_P(Rows, DibGeometry, ::testing::ValuesIn(GEOMETRY_CASES),
 
 struct CRefusalCase {
     const char* pszName;
-    CHeaderSpec spec;
+    CHeaderRecipe recipe;
 };
 
-CHeaderSpec With(CHeaderSpec s, LONG nWidth, LONG nHeight)
+CHeaderRecipe With(CHeaderRecipe s, LONG nWidth, LONG nHeight)
 {
     s.nWidth = nWidth;
     s.nHeight = nHeight;
     return s;
 }
 
-CHeaderSpec WithPlanes(CHeaderSpec s, WORD nPlanes)
+CHeaderRecipe WithPlanes(CHeaderRecipe s, WORD nPlanes)
 {
     s.nPlanes = nPlanes;
     return s;
 }
 
-CHeaderSpec WithImageSize(CHeaderSpec s, DWORD dwSizeImage)
+CHeaderRecipe WithImageSize(CHeaderRecipe s, DWORD dwSizeImage)
 {
     s.dwSizeImage = dwSizeImage;
     return s;
 }
 
 const CRefusalCase REFUSAL_CASES[] = {
-    {"Size64", Spec(64, 8)},
-    {"Size0", Spec(0, 8)},
-    {"Size41", Spec(41, 8)},
-    {"SizeV5", Spec(124, 8)},
-    {"WidthZero", With(Spec(INFO, 24), 0, 4)},
-    {"WidthNegative", With(Spec(INFO, 24), -1, 4)},
-    {"WidthAbsurd", With(Spec(INFO, 24), 32768, 4)},
-    {"HeightZero", With(Spec(INFO, 24), 8, 0)},
-    {"HeightAbsurd", With(Spec(INFO, 24), 8, 32768)},
-    {"HeightAbsurdTopDown", With(Spec(INFO, 24), 8, -32768)},
-    {"HeightMinimum", With(Spec(INFO, 24), 8, LONG_MIN)},
-    {"CoreWidthZero", With(Spec(CORE, 24), 0, 4)},
-    {"CoreHeightZero", With(Spec(CORE, 24), 8, 0)},
-    {"CoreWidthAbsurd", With(Spec(CORE, 24), 65535, 4)},
-    {"PlanesZero", WithPlanes(Spec(INFO, 24), 0)},
-    {"PlanesHuge", WithPlanes(Spec(INFO, 1), 65535)},
-    {"PlanesTimesBitsBeyond32", WithPlanes(Spec(INFO, 32), 2)},
-    {"CorePlanesZero", WithPlanes(Spec(CORE, 24), 0)},
-    {"Bits0Uncompressed", Spec(INFO, 0)},
-    {"Bits0Rle8", Spec(INFO, 0, BI_RLE8)},
-    {"Bits3", Spec(INFO, 3)},
-    {"Bits7", Spec(INFO, 7)},
-    {"Bits12", Spec(INFO, 12)},
-    {"Bits48", Spec(INFO, 48)},
-    {"Bits64", Spec(INFO, 64)},
-    {"CoreBits0", Spec(CORE, 0)},
-    {"CoreBits3", Spec(CORE, 3)},
-    {"CompressionAlphaFields", Spec(INFO, 32, 6)},
-    {"CompressionFourCC", Spec(INFO, 24, 0x63767271)},  // "qrvc"
-    {"ColorsUsedBeyond256", Spec(INFO, 8, BI_RGB, 257)},
-    {"ColorsUsedHuge", Spec(INFO, 24, BI_RGB, 0xFFFFFFFF)},
-    {"ImageSizeBeyondSigned", WithImageSize(Spec(INFO, 24), 0x80000000)},
-    {"RowsOverflow24Bits", With(Spec(INFO, 24), 32767, 32767)},
-    {"RowsOverflow32BitsTopDown", With(Spec(INFO, 32), 32767, -32767)},
-    {"RowsOverflowPlanes", With(WithPlanes(Spec(INFO, 2), 16), 32767, 32767)},
+    {"Size64", Recipe(64, 8)},
+    {"Size0", Recipe(0, 8)},
+    {"Size41", Recipe(41, 8)},
+    {"SizeV5", Recipe(124, 8)},
+    {"WidthZero", With(Recipe(INFO, 24), 0, 4)},
+    {"WidthNegative", With(Recipe(INFO, 24), -1, 4)},
+    {"WidthAbsurd", With(Recipe(INFO, 24), 32768, 4)},
+    {"HeightZero", With(Recipe(INFO, 24), 8, 0)},
+    {"HeightAbsurd", With(Recipe(INFO, 24), 8, 32768)},
+    {"HeightAbsurdTopDown", With(Recipe(INFO, 24), 8, -32768)},
+    {"HeightMinimum", With(Recipe(INFO, 24), 8, LONG_MIN)},
+    {"CoreWidthZero", With(Recipe(CORE, 24), 0, 4)},
+    {"CoreHeightZero", With(Recipe(CORE, 24), 8, 0)},
+    {"CoreWidthAbsurd", With(Recipe(CORE, 24), 65535, 4)},
+    {"PlanesZero", WithPlanes(Recipe(INFO, 24), 0)},
+    {"PlanesHuge", WithPlanes(Recipe(INFO, 1), 65535)},
+    {"PlanesTimesBitsBeyond32", WithPlanes(Recipe(INFO, 32), 2)},
+    {"CorePlanesZero", WithPlanes(Recipe(CORE, 24), 0)},
+    {"Bits0Uncompressed", Recipe(INFO, 0)},
+    {"Bits0Rle8", Recipe(INFO, 0, BI_RLE8)},
+    {"Bits3", Recipe(INFO, 3)},
+    {"Bits7", Recipe(INFO, 7)},
+    {"Bits12", Recipe(INFO, 12)},
+    {"Bits48", Recipe(INFO, 48)},
+    {"Bits64", Recipe(INFO, 64)},
+    {"CoreBits0", Recipe(CORE, 0)},
+    {"CoreBits3", Recipe(CORE, 3)},
+    {"CompressionAlphaFields", Recipe(INFO, 32, 6)},
+    {"CompressionFourCC", Recipe(INFO, 24, 0x63767271)},  // "qrvc"
+    {"ColorsUsedBeyond256", Recipe(INFO, 8, BI_RGB, 257)},
+    {"ColorsUsedHuge", Recipe(INFO, 24, BI_RGB, 0xFFFFFFFF)},
+    {"ImageSizeBeyondSigned", WithImageSize(Recipe(INFO, 24), 0x80000000)},
+    {"RowsOverflow24Bits", With(Recipe(INFO, 24), 32767, 32767)},
+    {"RowsOverflow32BitsTopDown", With(Recipe(INFO, 32), 32767, -32767)},
+    {"RowsOverflowPlanes", With(WithPlanes(Recipe(INFO, 2), 16), 32767, 32767)},
 };
 
 void PrintTo(const CRefusalCase& c, std::ostream* pOut) { *pOut << c.pszName; }
@@ -364,8 +364,8 @@ class DibRefusals : public ::testing::TestWithParam<CRefusalCase> {};
 TEST_P(DibRefusals, GivesFalseAndClears)
 {
     const CRefusalCase& c = GetParam();
-    std::vector<BYTE> good = Packed(Spec(INFO, 24));
-    std::vector<BYTE> bad = Packed(c.spec);
+    std::vector<BYTE> good = Packed(Recipe(INFO, 24));
+    std::vector<BYTE> bad = Packed(c.recipe);
     QvDIB dib;
     ASSERT_TRUE(dib.Attach(good.data(), nullptr, 0));
     ASSERT_EQ(dib.GetWidth(), 8);
@@ -383,7 +383,7 @@ INSTANTIATE_TEST_SUITE_P(Headers, DibRefusals, ::testing::ValuesIn(REFUSAL_CASES
 TEST(DibLimits, AcceptsTheLargestRowAreaThatFits)
 {
     // 32767 x 16384 x 32 bits = 2 147 418 112 bytes, just below 2^31.
-    std::vector<BYTE> header = Packed(With(Spec(INFO, 32), 32767, 16384), 0);
+    std::vector<BYTE> header = Packed(With(Recipe(INFO, 32), 32767, 16384), 0);
     BYTE pixel = 0;
     QvDIB dib;
     ASSERT_TRUE(dib.Attach(header.data(), &pixel, 0));
@@ -431,7 +431,7 @@ TEST(DibReadability, FewerThan12ReadableBytesKeepThePreviousFrame)
 {
     CGuardedPages pages;
     ASSERT_TRUE(pages.IsReady());
-    std::vector<BYTE> good = Packed(Spec(INFO, 8));
+    std::vector<BYTE> good = Packed(Recipe(INFO, 8));
     HBITMAP hBitmap = ::CreateBitmap(1, 1, 1, 32, nullptr);
     ASSERT_NE(hBitmap, nullptr);
     QvDIB dib;
@@ -452,22 +452,22 @@ TEST(DibReadability, FewerThan12ReadableBytesKeepThePreviousFrame)
 
 struct CReadableCase {
     const char* pszName;
-    CHeaderSpec spec;
+    CHeaderRecipe recipe;
     DWORD cbReadable;            // bytes before the unreadable page
     bool bAccepted;
 };
 
 const CReadableCase READABLE_CASES[] = {
-    {"CoreHeaderOnly", Spec(CORE, 24), 12, true},
-    {"InfoHeaderCutShort", Spec(INFO, 24), 39, false},
-    {"InfoHeaderWhole", Spec(INFO, 24), 40, true},
-    {"V4HeaderCutShort", Spec(V4, 24), 100, false},
-    {"MasksCutShort", Spec(INFO, 32, BI_BITFIELDS, 0, 0, M565), 48, false},
-    {"MasksWhole", Spec(INFO, 32, BI_BITFIELDS, 0, 0, M565), 52, true},
-    {"InfoTableCutShort", Spec(INFO, 8), 40 + 1020, false},
-    {"InfoTableWhole", Spec(INFO, 8), 40 + 1024, true},
-    {"CoreTableCutShort", Spec(CORE, 4), 12 + 45, false},
-    {"CoreTableWhole", Spec(CORE, 4), 12 + 48, true},
+    {"CoreHeaderOnly", Recipe(CORE, 24), 12, true},
+    {"InfoHeaderCutShort", Recipe(INFO, 24), 39, false},
+    {"InfoHeaderWhole", Recipe(INFO, 24), 40, true},
+    {"V4HeaderCutShort", Recipe(V4, 24), 100, false},
+    {"MasksCutShort", Recipe(INFO, 32, BI_BITFIELDS, 0, 0, M565), 48, false},
+    {"MasksWhole", Recipe(INFO, 32, BI_BITFIELDS, 0, 0, M565), 52, true},
+    {"InfoTableCutShort", Recipe(INFO, 8), 40 + 1020, false},
+    {"InfoTableWhole", Recipe(INFO, 8), 40 + 1024, true},
+    {"CoreTableCutShort", Recipe(CORE, 4), 12 + 45, false},
+    {"CoreTableWhole", Recipe(CORE, 4), 12 + 48, true},
 };
 
 void PrintTo(const CReadableCase& c, std::ostream* pOut) { *pOut << c.pszName; }
@@ -481,7 +481,7 @@ TEST_P(DibReadableTables, HeaderMasksAndTableMustBeReadable)
     ASSERT_TRUE(pages.IsReady());
     BYTE* pHeader = pages.Tail(c.cbReadable);
     // Written through a copy, as the header may not fit before the page.
-    std::vector<BYTE> block = Packed(c.spec, 0);
+    std::vector<BYTE> block = Packed(c.recipe, 0);
     std::memcpy(pHeader, block.data(), c.cbReadable);
     BYTE pixel = 0;
     QvDIB dib;
@@ -495,7 +495,7 @@ INSTANTIATE_TEST_SUITE_P(Tails, DibReadableTables, ::testing::ValuesIn(READABLE_
 // ---------------------------------------------------------------------------
 // Ownership, Clear and the bitmap handle.
 
-BYTE* NewPacked(const CHeaderSpec& s)
+BYTE* NewPacked(const CHeaderRecipe& s)
 {
     std::vector<BYTE> block = Packed(s);
     BYTE* p = new BYTE[block.size()];
@@ -505,7 +505,7 @@ BYTE* NewPacked(const CHeaderSpec& s)
 
 TEST(DibOwnership, BlocksNotOwnedAreNeitherFreedNorForgotten)
 {
-    std::vector<BYTE> header = Packed(Spec(INFO, 24));
+    std::vector<BYTE> header = Packed(Recipe(INFO, 24));
     std::vector<BYTE> pixels(128);
     QvDIB dib;
     ResetFreedLog();
@@ -544,7 +544,7 @@ class DibOwnedBlocks : public ::testing::TestWithParam<COwnershipCase> {};
 TEST_P(DibOwnedBlocks, ClearFreesWhatIsOwned)
 {
     const COwnershipCase& c = GetParam();
-    BYTE* pHeader = NewPacked(Spec(INFO, 24));
+    BYTE* pHeader = NewPacked(Recipe(INFO, 24));
     BYTE* pPixels = c.bSeparatePixels ? new BYTE[128] : nullptr;
     QvDIB dib;
     ResetFreedLog();
@@ -573,8 +573,8 @@ INSTANTIATE_TEST_SUITE_P(Bits, DibOwnedBlocks, ::testing::ValuesIn(OWNERSHIP_CAS
 
 TEST(DibOwnership, DestructorAndNextAttachFreeOwnedBlocks)
 {
-    BYTE* pFirst = NewPacked(Spec(INFO, 8));
-    BYTE* pSecond = NewPacked(Spec(INFO, 24));
+    BYTE* pFirst = NewPacked(Recipe(INFO, 8));
+    BYTE* pSecond = NewPacked(Recipe(INFO, 24));
     BYTE* pPixels = new BYTE[64];
     ResetFreedLog();
     {
@@ -591,7 +591,7 @@ TEST(DibOwnership, DestructorAndNextAttachFreeOwnedBlocks)
 
 TEST(DibOwnership, AnOwnedBlockGivenAgainStaysAliveAndOwned)
 {
-    BYTE* pHeader = NewPacked(Spec(INFO, 24));
+    BYTE* pHeader = NewPacked(Recipe(INFO, 24));
     BYTE* pPixels = new BYTE[64];
     QvDIB dib;
     ResetFreedLog();
@@ -608,7 +608,7 @@ TEST(DibOwnership, AnOwnedBlockGivenAgainStaysAliveAndOwned)
 
 TEST(DibOwnership, ARefusedHeaderIsStillFreedByClear)
 {
-    BYTE* pHeader = NewPacked(Spec(64, 8));
+    BYTE* pHeader = NewPacked(Recipe(64, 8));
     QvDIB dib;
     ResetFreedLog();
     EXPECT_FALSE(dib.Attach(pHeader, nullptr, DIBO_HEADER));
@@ -620,7 +620,7 @@ TEST(DibOwnership, ARefusedHeaderIsStillFreedByClear)
 
 TEST(DibBitmapHandle, DeletedByClearAttachReplacementAndDestructor)
 {
-    std::vector<BYTE> header = Packed(Spec(INFO, 24));
+    std::vector<BYTE> header = Packed(Recipe(INFO, 24));
     HBITMAP hCleared = ::CreateBitmap(1, 1, 1, 32, nullptr);
     HBITMAP hAttached = ::CreateBitmap(1, 1, 1, 32, nullptr);
     HBITMAP hReplaced = ::CreateBitmap(1, 1, 1, 32, nullptr);
