@@ -3,6 +3,8 @@
 // writer would make; both can be stretched past 1 GiB with a sparse tail.
 #pragma once
 
+#include "../common/RiffBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -132,50 +134,7 @@ inline ::testing::AssertionResult OdtWriteMovie(const std::string& strPath, cons
     return ::testing::AssertionSuccess();
 }
 
-// Raw bytes put together by hand: chunks and lists.
-class COdtRiff {
-public:
-    COdtRiff& Chunk(const char* pszId, const std::vector<uint8_t>& data)
-    {
-        Id(pszId);
-        Put32(static_cast<uint32_t>(data.size()));
-        m_bytes.insert(m_bytes.end(), data.begin(), data.end());
-        if (data.size() & 1u)
-            m_bytes.push_back(0);
-        return *this;
-    }
-    // Opens a list; End closes the innermost one.
-    COdtRiff& List(const char* pszList, const char* pszType)
-    {
-        Id(pszList);
-        m_open.push_back(m_bytes.size());
-        Put32(0);
-        Id(pszType);
-        return *this;
-    }
-    COdtRiff& End()
-    {
-        const size_t nPos = m_open.back();
-        m_open.pop_back();
-        const uint32_t nSize = static_cast<uint32_t>(m_bytes.size() - nPos - 4);
-        for (int i = 0; i < 4; ++i)
-            m_bytes[nPos + i] = static_cast<uint8_t>(nSize >> (8 * i));
-        return *this;
-    }
-    const std::vector<uint8_t>& Bytes() const { return m_bytes; }
-    size_t Size() const { return m_bytes.size(); }
-
-    void Id(const char* psz) { m_bytes.insert(m_bytes.end(), psz, psz + 4); }
-    void Put32(uint32_t n)
-    {
-        for (int i = 0; i < 4; ++i)
-            m_bytes.push_back(static_cast<uint8_t>(n >> (8 * i)));
-    }
-
-private:
-    std::vector<uint8_t> m_bytes;
-    std::vector<size_t> m_open;
-};
+using COdtRiff = CRiffBytes;
 
 inline void OdtPut(std::vector<uint8_t>& out, uint64_t n, int nBytes)
 {
