@@ -37,21 +37,8 @@ bool QRVAviWriter::Open(QRVOutput& output, const QRVVideoStreamFormat& video,
 {
     if (m_bOpen)
         return Fail("writer already open");
-    if (QRVScreenFormat::PictureBytes(video.nWidth, video.nHeight, video.nBitCount) == 0 ||
-        video.nWidth > INT16_MAX || video.nHeight > INT16_MAX)
-        return Fail("unsupported picture size or bit count");
-    if (video.nRate == 0 || video.nScale == 0)
-        return Fail("frame rate must not be zero");
-    if (video.palette.size() > AVIW_PALETTE_ENTRIES)
-        return Fail("colour table longer than 256 entries");
-    if (pAudio != nullptr) {
-        if ((pAudio->nChannels != 1 && pAudio->nChannels != 2) ||
-            (pAudio->nBitsPerSample != 8 && pAudio->nBitsPerSample != 16))
-            return Fail("sound must be 8 or 16 bit, 1 or 2 channels");
-        if (pAudio->nSamplesPerSec == 0 ||
-            static_cast<uint64_t>(pAudio->nSamplesPerSec) * pAudio->BlockAlign() > UINT32_MAX)
-            return Fail("unsupported sound rate");
-    }
+    if (const char* pszProblem = QRVStreamChunks::CheckFormats(video, pAudio))
+        return Fail(pszProblem);
     m_video = video;
     m_bAudio = pAudio != nullptr;
     m_audio = m_bAudio ? *pAudio : QRVAudioStreamFormat();

@@ -12,7 +12,6 @@ using namespace QRVRiffBuild;
 
 namespace {
 
-constexpr uint32_t ODMW_PALETTE_ENTRIES = 256;
 constexpr uint32_t ODMW_NOT_KEY_FRAME = 0x80000000;
 constexpr uint32_t ODMW_INDEX_HEAD_BYTES = 32;   // standard index head, chunk header included
 constexpr uint32_t ODMW_SUPER_ENTRY_BYTES = 16;
@@ -48,18 +47,8 @@ bool QRVOpenDmlWriter::Open(QRVOutput& output, const QRVVideoStreamFormat& video
 {
     if (m_bOpen)
         return Fail("writer already open");
-    if (QRVScreenFormat::PictureBytes(video.nWidth, video.nHeight, video.nBitCount) == 0 ||
-        video.nWidth > INT16_MAX || video.nHeight > INT16_MAX)
-        return Fail("unsupported picture size or bit count");
-    if (video.nRate == 0 || video.nScale == 0)
-        return Fail("frame rate must not be zero");
-    if (video.palette.size() > ODMW_PALETTE_ENTRIES)
-        return Fail("colour table longer than 256 entries");
-    if (pAudio != nullptr &&
-        ((pAudio->nChannels != 1 && pAudio->nChannels != 2) ||
-         (pAudio->nBitsPerSample != 8 && pAudio->nBitsPerSample != 16) || pAudio->nSamplesPerSec == 0 ||
-         static_cast<uint64_t>(pAudio->nSamplesPerSec) * pAudio->BlockAlign() > UINT32_MAX))
-        return Fail("unsupported sound format");
+    if (const char* pszProblem = QRVStreamChunks::CheckFormats(video, pAudio))
+        return Fail(pszProblem);
     if (options.nSuperIndexSlots > 0x00FFFFFF)
         return Fail("too many super-index slots");
     if (options.nRiffLimit < 4096)

@@ -14,6 +14,26 @@ constexpr uint32_t SCH_PALETTE_ENTRIES = 256;
 
 namespace QRVStreamChunks {
 
+const char* CheckFormats(const QRVVideoStreamFormat& video, const QRVAudioStreamFormat* pAudio)
+{
+    if (QRVScreenFormat::PictureBytes(video.nWidth, video.nHeight, video.nBitCount) == 0 ||
+        video.nWidth > INT16_MAX || video.nHeight > INT16_MAX)
+        return "unsupported picture size or bit count";
+    if (video.nRate == 0 || video.nScale == 0)
+        return "frame rate must not be zero";
+    if (video.palette.size() > SCH_PALETTE_ENTRIES)
+        return "colour table longer than 256 entries";
+    if (pAudio != nullptr) {
+        if ((pAudio->nChannels != 1 && pAudio->nChannels != 2) ||
+            (pAudio->nBitsPerSample != 8 && pAudio->nBitsPerSample != 16))
+            return "sound must be 8 or 16 bit, 1 or 2 channels";
+        if (pAudio->nSamplesPerSec == 0 ||
+            static_cast<uint64_t>(pAudio->nSamplesPerSec) * pAudio->BlockAlign() > UINT32_MAX)
+            return "unsupported sound rate";
+    }
+    return nullptr;
+}
+
 void AppendVideo(std::vector<uint8_t>& out, const QRVVideoStreamFormat& video, uint32_t nFrames,
                  uint32_t nMaxChunk, uint32_t nFlags)
 {

@@ -10,6 +10,9 @@
 
 namespace QRVStreamChunks {
 
+// Why the writers cannot take these formats, or null when they can.
+const char* CheckFormats(const QRVVideoStreamFormat& video, const QRVAudioStreamFormat* pAudio);
+
 // Video stream header and format (with the colour table for 8 bits).
 void AppendVideo(std::vector<uint8_t>& out, const QRVVideoStreamFormat& video, uint32_t nFrames,
                  uint32_t nMaxChunk, uint32_t nFlags);
