@@ -37,6 +37,16 @@ long FormatSize(PAVISTREAM pStream, long nPos)
     return cb;
 }
 
+QRVStreamTime StreamTimeOf(const AVISTREAMINFOW& info)
+{
+    QRVStreamTime time;
+    time.nRate = info.dwRate;
+    time.nScale = info.dwScale;
+    time.nStart = info.dwStart;
+    time.nLength = info.dwLength;
+    return time;
+}
+
 }  // namespace
 
 QRVAviFile::QRVAviFile()
@@ -63,6 +73,7 @@ void QRVAviFile::Reset()
         m_pAudioFormat[i].reset();
         m_audioEndTime[i] = 0;
         m_pAudioInfo[i].reset();
+        m_audioTime[i] = QRVStreamTime();
         m_videoHandles[i] = nullptr;
         m_pVideoFormat[i].reset();
         m_cbVideoFormat[i] = 0;
@@ -72,6 +83,7 @@ void QRVAviFile::Reset()
         m_cbOutputFormat[i] = 0;
         m_pDecoder[i].reset();
         m_pVideoInfo[i].reset();
+        m_videoTime[i] = QRVStreamTime();
         m_nPaletteSample[i] = -1;
     }
     m_bAllKeyFrames = 0;
@@ -200,7 +212,8 @@ bool QRVAviFile::OpenAudioStream(uint32_t nIndex)
         pWave->cbSize = 0;
     m_pAudioFormat[nIndex] = std::move(pFormat);
     m_pAudioInfo[nIndex] = std::move(pInfo);
-    m_audioEndTime[nIndex] = AVIStreamSampleToTime(pStream, nStart + AVIStreamLength(pStream));
+    m_audioTime[nIndex] = StreamTimeOf(*m_pAudioInfo[nIndex]);
+    m_audioEndTime[nIndex] = m_audioTime[nIndex].EndTime();
     return true;
 }
 
@@ -242,28 +255,29 @@ bool QRVAviFile::OpenVideoStream(uint32_t nIndex)
     }
     m_pVideoFormat[nIndex] = std::move(pFormat);
     m_cbVideoFormat[nIndex] = static_cast<uint32_t>(cb);
+    m_videoTime[nIndex] = StreamTimeOf(*pInfo);
     m_pVideoInfo[nIndex] = std::move(pInfo);
     return true;
 }
 
 long QRVAviFile::AudioTimeToSample(uint32_t nIndex, long nTime) const
 {
-    return nIndex < m_nAudioStreams ? AVIStreamTimeToSample(m_audioHandles[nIndex], nTime) : 0;
+    return nIndex < m_nAudioStreams ? m_audioTime[nIndex].TimeToSample(nTime) : 0;
 }
 
 long QRVAviFile::AudioSampleToTime(uint32_t nIndex, long nSample) const
 {
-    return nIndex < m_nAudioStreams ? AVIStreamSampleToTime(m_audioHandles[nIndex], nSample) : -1;
+    return nIndex < m_nAudioStreams ? m_audioTime[nIndex].SampleToTime(nSample) : -1;
 }
 
 long QRVAviFile::VideoTimeToSample(uint32_t nIndex, long nTime) const
 {
-    return nIndex < m_nVideoStreams ? AVIStreamTimeToSample(m_videoHandles[nIndex], nTime) : -1;
+    return nIndex < m_nVideoStreams ? m_videoTime[nIndex].TimeToSample(nTime) : -1;
 }
 
 long QRVAviFile::VideoSampleToTime(uint32_t nIndex, long nSample) const
 {
-    return nIndex < m_nVideoStreams ? AVIStreamSampleToTime(m_videoHandles[nIndex], nSample) : -1;
+    return nIndex < m_nVideoStreams ? m_videoTime[nIndex].SampleToTime(nSample) : -1;
 }
 
 long QRVAviFile::GetAudioReadSize(uint32_t nIndex)

@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "QRVAviFile20.h"
+#include "QRVStreamTime.h"
 #include "ScreenCodecDecoder.h"
 
 constexpr uint32_t AVF_MAX_STREAMS = 5;
@@ -125,6 +126,9 @@ private:
     CBuffer m_pAudioFormat[AVF_MAX_STREAMS];
     long m_audioEndTime[AVF_MAX_STREAMS] = {};
     std::unique_ptr<AVISTREAMINFOW> m_pAudioInfo[AVF_MAX_STREAMS];
+    // Times and samples are converted by our own exact arithmetic.
+    QRVStreamTime m_audioTime[AVF_MAX_STREAMS];
+    QRVStreamTime m_videoTime[AVF_MAX_STREAMS];
 
     uint32_t m_nVideoStreams = 0;
     PAVISTREAM m_videoHandles[AVF_MAX_STREAMS] = {};
