@@ -3,15 +3,22 @@
 # a Wine prefix, an Xvfb display and a PulseAudio daemon with a null sink,
 # all kept under one folder and ended by their own process ids.
 #
-#   world.sh start DIR         start the world (prefix is created once, reused)
-#   world.sh stop DIR          end what `start` started
-#   world.sh exec DIR -- CMD   start, run CMD inside, stop; exit code of CMD
-#   world.sh env DIR           print the environment (export lines)
+#   world.sh start DIR [ARCH]        start the world (prefix is created once
+#                                    per architecture and reused)
+#   world.sh stop DIR                end what `start` started
+#   world.sh exec DIR [ARCH] -- CMD  start, run CMD inside, stop; exit code of CMD
+#   world.sh env DIR                 print the environment (export lines)
+#
+# ARCH is win32 or win64 (default win32): the Windows programs run there, and
+# so which Wine loader runs them (VISTREL_WINE in the environment).
 #
 # Options through the environment:
 #   VISTREL_DISPLAY=:N   use this existing X display instead of a private Xvfb
 #   VISTREL_SCREEN=WxHxD size of the private screen (default 1280x1024x24)
 set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=wine-arch.sh
+. "$here/wine-arch.sh"
 
 die() { echo "world: $*" >&2; exit 1; }
 
@@ -22,13 +29,16 @@ wait_for() {  # wait_for SECONDS CMD... : poll until CMD succeeds
 }
 
 write_env() {
-  local dir=$1 display=$2
+  local dir=$1 display=$2 arch=$3 loader
+  loader=$(wine_loader "$arch")
   cat > "$dir/env" <<EOT
 export DISPLAY=$display
-export WINEPREFIX=$dir/prefix
+export WINEPREFIX=$dir/prefix-$arch
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
-export WINEARCH=win32
+export WINEARCH=$arch
+export WINELOADER=$loader
+export VISTREL_WINE=$loader
 export XDG_RUNTIME_DIR=$dir/run
 export PULSE_SERVER=unix:$dir/run/pulse/native
 export PULSE_COOKIE=$dir/home/.config/pulse/cookie
@@ -38,7 +48,8 @@ EOT
 }
 
 start() {
-  local dir=$1
+  local dir=$1 arch=${2:-win32}
+  wine_loader "$arch" >/dev/null || die "unknown architecture $arch"
   mkdir -p "$dir/home" "$dir/run"
   chmod 700 "$dir/run"
   dir=$(cd "$dir" && pwd)
@@ -58,7 +69,7 @@ start() {
     wait_for 20 test -s "$dir/display" || die "Xvfb did not start (see $dir/xvfb.log)"
     display=:$(tr -d '\n' < "$dir/display")
   fi
-  write_env "$dir" "$display"
+  write_env "$dir" "$display" "$arch"
 
   rm -rf "$dir/run/pulse"
   HOME=$dir/home XDG_RUNTIME_DIR=$dir/run \
@@ -71,13 +82,15 @@ start() {
 
   (
     . "$dir/env"
-    if [ ! -f "$dir/prefix/.vistrel-ready" ]; then
-      wineboot --init >"$dir/wineboot.log" 2>&1 || die "wineboot failed (see $dir/wineboot.log)"
+    if [ ! -f "$WINEPREFIX/.vistrel-ready" ]; then
+      "$VISTREL_WINE" wineboot --init >"$dir/wineboot.log" 2>&1 ||
+        die "wineboot failed (see $dir/wineboot.log)"
       # Without a window manager, managed windows cost Wine about two
       # seconds whenever one is hidden or destroyed; unmanaged ones do not.
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$dir/wineboot.log" 2>&1
+      "$VISTREL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+        >>"$dir/wineboot.log" 2>&1
       wineserver -w
-      touch "$dir/prefix/.vistrel-ready"
+      touch "$WINEPREFIX/.vistrel-ready"
     fi
     # One server for the whole run: a cold Wine start costs seconds per process.
     wineserver -f -p >"$dir/wineserver.log" 2>&1 &
@@ -106,12 +119,15 @@ stop() {
 cmd=${1:-}; dir=${2:-}
 [ -n "$cmd" ] && [ -n "$dir" ] || die "usage: world.sh start|stop|env|exec DIR [-- CMD...]"
 case $cmd in
-  start) start "$dir" ;;
+  start) start "$dir" "${3:-win32}" ;;
   stop)  stop "$dir" ;;
   env)   cat "$dir/env" ;;
   exec)
-    shift 2; [ "${1:-}" = "--" ] && shift
-    start "$dir"
+    shift 2
+    arch=win32
+    if [ -n "${1:-}" ] && [ "$1" != "--" ]; then arch=$1; shift; fi
+    [ "${1:-}" = "--" ] && shift
+    start "$dir" "$arch"
     trap 'stop "$dir"' EXIT
     ( . "$dir/env"; "$@" )
     ;;
