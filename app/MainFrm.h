@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "PlayState.h"
 #include "afxwin.h"
 
 class CPlayerView;
@@ -21,13 +22,12 @@ public:
     // Switches between full screen and the normal window.
     void ToggleFullScreen();
 
-    // What the bars show of playback: the state (0 none, 2 stopped,
-    // 3 paused, 4 playing, 5 seeking), the position and the length in ms
-    // (-1: no movie). Until the bars exist they are only kept.
-    void SetPlayState(int nState) { m_nPlayState = nState; }
+    // What the bars show of playback: the state, the position and the
+    // length in ms (-1: no movie). Until the bars exist they are only kept.
+    void SetPlayState(EPlayState state) { m_nPlayState = state; }
     void SetPosition(int nMs) { m_nPosition = nMs; }
     void SetLength(int nMs) { m_nLength = nMs; }
-    int GetPlayState() const { return m_nPlayState; }
+    EPlayState GetPlayState() const { return m_nPlayState; }
     int GetPosition() const { return m_nPosition; }
     int GetLength() const { return m_nLength; }
 
@@ -39,7 +39,7 @@ private:
     void OnGetMinMaxInfo(MINMAXINFO* pMinMax);
 
     std::unique_ptr<CPlayerView> m_pView;   // the view in pane AFX_IDW_PANE_FIRST
-    int m_nPlayState = 0;
+    EPlayState m_nPlayState = EPlayState::PS_NONE;
     int m_nPosition = 0;
     int m_nLength = -1;
 };

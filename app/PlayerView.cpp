@@ -19,13 +19,6 @@ constexpr int VIEW_MIN_FRAME_HEIGHT = 320;
 constexpr int VIEW_STOP_POLLS = 10;                    // of 25 ms, for a stop to land
 constexpr DWORD VIEW_STOP_POLL_MS = 25;
 
-// The frame's display states.
-constexpr int VIEW_STATE_NONE = 0;
-constexpr int VIEW_STATE_STOPPED = 2;
-constexpr int VIEW_STATE_PAUSED = 3;
-constexpr int VIEW_STATE_PLAYING = 4;
-constexpr int VIEW_STATE_SEEKING = 5;
-
 // Size of a file, 0 when it cannot be found.
 ULONGLONG FileSize(const std::wstring& strPath)
 {
@@ -72,15 +65,14 @@ LRESULT CPlayerView::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
     return CView::WindowProc(nMsg, wParam, lParam);
 }
 
-CCmdHandler CPlayerView::GetCommandHandler(UINT nID)
+bool CPlayerView::OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI)
 {
-    switch (nID) {
-    case ID_PLAY_PLAY:
-    case ID_PLAY_PAUSE:
-    case ID_PLAY_PLAYPAUSE:
-        return [this] { OnPlayPause(); };
-    }
-    return CView::GetCommandHandler(nID);
+    static const CCmdEntry<CPlayerView> table[] = {
+        {ID_PLAY_PLAY,      &CPlayerView::OnPlayPause, nullptr},
+        {ID_PLAY_PAUSE,     &CPlayerView::OnPlayPause, nullptr},
+        {ID_PLAY_PLAYPAUSE, &CPlayerView::OnPlayPause, nullptr},
+    };
+    return DispatchCmd(this, table, nID, nCode, pCmdUI) || CView::OnCmdTable(nID, nCode, pCmdUI);
 }
 
 void CPlayerView::OnPlayPause()
@@ -104,10 +96,10 @@ LRESULT CPlayerView::OnMovieNotify(WPARAM wParam, LPARAM lParam)
         switch (lParam) {
         case MS_PLAYING:
             m_bSeekWhilePlaying = false;
-            pFrame->SetPlayState(VIEW_STATE_PLAYING);
+            pFrame->SetPlayState(EPlayState::PS_PLAYING);
             break;
         case MS_PAUSED:
-            pFrame->SetPlayState(VIEW_STATE_PAUSED);
+            pFrame->SetPlayState(EPlayState::PS_PAUSED);
             break;
         case MS_STOPPED:
             // Let a worker that is just ending write its last state.
@@ -116,13 +108,13 @@ LRESULT CPlayerView::OnMovieNotify(WPARAM wParam, LPARAM lParam)
                  ++i)
                 ::Sleep(VIEW_STOP_POLL_MS);
             m_bSeekWhilePlaying = false;
-            pFrame->SetPlayState(VIEW_STATE_STOPPED);
+            pFrame->SetPlayState(EPlayState::PS_STOPPED);
             break;
         case MS_SEEKING:
-            pFrame->SetPlayState(VIEW_STATE_SEEKING);
+            pFrame->SetPlayState(EPlayState::PS_SEEKING);
             break;
         default:
-            pFrame->SetPlayState(VIEW_STATE_NONE);
+            pFrame->SetPlayState(EPlayState::PS_NONE);
             break;
         }
     }
@@ -181,11 +173,9 @@ bool CPlayerView::OpenFile(const std::wstring& strPath)
     if (CMainFrame* pMain = MainFrame()) {
         pMain->SetLength(m_wndMovie.GetLength());
         pMain->SetPosition(0);
-    }
-    if (CFrameWnd* pFrame = GetParentFrame()) {
         const size_t nSlash = strPath.rfind(L'\\');
         const std::wstring strName = nSlash == std::wstring::npos ? strPath : strPath.substr(nSlash + 1);
-        pFrame->SetWindowText(strName + L" - " + AfxLoadString(IDS_PLAYER_NAME));
+        pMain->SetWindowText(strName + L" - " + AfxLoadString(IDS_PLAYER_NAME));
     }
     if (!m_wndMovie.m_bAudioOnly)
         m_wndMovie.ShowWindow(SW_SHOW);
@@ -200,11 +190,10 @@ void CPlayerView::CloseFile()
     FitFrame();
     m_strOpenFile.clear();
     m_wndMovie.ShowWindow(SW_HIDE);
-    if (CFrameWnd* pFrame = GetParentFrame())
-        pFrame->SetWindowText(AfxLoadString(IDS_PLAYER_NAME));
     if (CMainFrame* pMain = MainFrame()) {
+        pMain->SetWindowText(AfxLoadString(IDS_PLAYER_NAME));
         pMain->SetLength(-1);
-        pMain->SetPlayState(VIEW_STATE_NONE);
+        pMain->SetPlayState(EPlayState::PS_NONE);
         pMain->SetPosition(0);
     }
     Invalidate(true);
@@ -221,7 +210,7 @@ void CPlayerView::DeleteFileIfAsked()
 
 void CPlayerView::FitFrame()
 {
-    CFrameWnd* pFrame = GetParentFrame();
+    CMainFrame* pFrame = MainFrame();
     if (pFrame == nullptr || m_hWnd == nullptr)
         return;
     RECT rcWork{};

@@ -19,7 +19,6 @@ public:
     void OnInitialUpdate() override;
     void OnDraw(HDC hDC) override;
     LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) override;
-    CCmdHandler GetCommandHandler(UINT nID) override;
 
     // Opens a movie; false (the movie closed again) when it cannot be.
     bool OpenFile(const std::wstring& strPath);
@@ -38,10 +37,14 @@ public:
     bool m_bSeekWhilePlaying = false;
     std::wstring m_strOpenFile;          // empty: no movie open
 
+protected:
+    bool OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI) override;
+
 private:
     void LoadBackground();
     void OnPlayPause();
     LRESULT OnMovieNotify(WPARAM wParam, LPARAM lParam);
+    // The one way the view reaches its frame; null outside a main frame.
     CMainFrame* MainFrame();
     void DeleteFileIfAsked();
 };

@@ -2,20 +2,7 @@
 
 bool CCmdTarget::OnCmdMsg(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI)
 {
-    switch (nCode) {
-    case CN_COMMAND: {
-        CCmdHandler handler = GetCommandHandler(nID);
-        if (!handler)
-            return false;
-        handler();
-        return true;
-    }
-    case CN_UPDATE_COMMAND_UI:
-        return pCmdUI != nullptr && OnUpdateCommand(*pCmdUI);
-    case CN_QUERY_HANDLER:
-        return static_cast<bool>(GetCommandHandler(nID));
-    }
-    return false;
+    return OnCmdTable(nID, nCode, pCmdUI);
 }
 
 bool CCmdTarget::IsCommandEnabled(UINT nID)

@@ -1,5 +1,7 @@
 #include "framewnd.h"
 
+#include <algorithm>
+
 #include "afxstring.h"
 #include "view.h"
 #include "winapp.h"
@@ -7,6 +9,8 @@
 
 CFrameWnd::~CFrameWnd()
 {
+    for (CControlBar* pBar : m_bars)
+        pBar->m_pDockFrame = nullptr;
     CWinApp* pApp = AfxGetApp();
     if (pApp != nullptr && pApp->m_pMainWnd == this)
         pApp->m_pMainWnd = nullptr;
@@ -68,6 +72,54 @@ bool CFrameWnd::PreCreateWindow(CREATESTRUCTW& cs)
     // Frame-only style bits are not window styles.
     cs.style &= ~static_cast<LONG>(FWS_ADDTOTITLE);
     return true;
+}
+
+void CFrameWnd::AddControlBar(CControlBar* pBar)
+{
+    if (pBar == nullptr || pBar->m_pDockFrame == this)
+        return;
+    if (pBar->m_pDockFrame != nullptr)
+        pBar->m_pDockFrame->RemoveControlBar(pBar);
+    pBar->m_pDockFrame = this;
+    m_bars.push_back(pBar);
+}
+
+void CFrameWnd::RemoveControlBar(CControlBar* pBar)
+{
+    for (auto it = m_bars.begin(); it != m_bars.end(); ++it) {
+        if (*it == pBar) {
+            m_bars.erase(it);
+            pBar->m_pDockFrame = nullptr;
+            return;
+        }
+    }
+}
+
+void CFrameWnd::RepositionBars(RECT& rc)
+{
+    for (CControlBar* pBar : m_bars) {
+        if (!pBar->IsBarVisible())
+            continue;
+        const int nRoom = static_cast<int>(rc.bottom - rc.top);
+        const int nHeight = std::clamp(pBar->CalcHeight(rc.right - rc.left), 0, std::max(nRoom, 0));
+        RECT rcBar = rc;
+        if (pBar->m_nAlign == CBRS_ALIGN_TOP) {
+            rcBar.bottom = rc.top + nHeight;
+            rc.top += nHeight;
+        } else {
+            rcBar.top = rc.bottom - nHeight;
+            rc.bottom -= nHeight;
+        }
+        pBar->MoveWindow(rcBar);
+    }
+}
+
+void CFrameWnd::OnIdleUpdateCmdUI()
+{
+    for (CControlBar* pBar : m_bars) {
+        if (pBar->IsBarVisible())
+            pBar->OnUpdateCmdUI(this, true);
+    }
 }
 
 void CFrameWnd::RecalcLayout()

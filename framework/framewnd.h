@@ -5,9 +5,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 #include <windows.h>
 
 #include "afxdefs.h"
+#include "controlbar.h"
 #include "wnd.h"
 
 class CView;
@@ -27,11 +29,17 @@ public:
     CView* GetActiveView() const { return m_pViewActive; }
     void SetActiveView(CView* pView) { m_pViewActive = pView; }
 
+    // The frame lays pBar out from now on (the bar's owner keeps it; a bar
+    // that goes away takes itself off).
+    void AddControlBar(CControlBar* pBar);
+    void RemoveControlBar(CControlBar* pBar);
+    const std::vector<CControlBar*>& GetControlBars() const { return m_bars; }
+
     // Bars take their place at the top and bottom; the pane
     // AFX_IDW_PANE_FIRST fills what is left.
     virtual void RecalcLayout();
-    // Idle-time command-state update of the frame's bars.
-    virtual void OnIdleUpdateCmdUI() {}
+    // Idle-time command-state update of the frame's visible bars.
+    virtual void OnIdleUpdateCmdUI();
 
     HACCEL GetDefaultAccelerator() const { return m_hAccelTable; }
 
@@ -44,12 +52,14 @@ public:
     std::wstring m_strTitle;
 
 protected:
-    // Moves the control bars and shrinks rcClient by the room they take.
-    virtual void RepositionBars(RECT& rcClient) {}
+    // Moves the visible control bars, in the order they were added, and
+    // shrinks rcClient by the room they take.
+    virtual void RepositionBars(RECT& rcClient);
     void OnInitMenuPopup(HMENU hPopup);
 
 private:
     void OnNcDestroy();
 
     CView* m_pViewActive = nullptr;  // not owned
+    std::vector<CControlBar*> m_bars; // not owned
 };

@@ -47,10 +47,7 @@ CWinApp::~CWinApp()
 
 int CWinApp::ExitInstance()
 {
-    if (m_bOleInitialized) {
-        ::OleUninitialize();
-        m_bOleInitialized = false;
-    }
+    m_pOle.reset();
     return static_cast<int>(m_msgCur.wParam);
 }
 
@@ -113,12 +110,12 @@ int CWinApp::Run()
     }
 }
 
-CCmdHandler CWinApp::GetCommandHandler(UINT nID)
+bool CWinApp::OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI)
 {
-    switch (nID) {
-    case ID_APP_EXIT: return [this] { OnAppExit(); };
-    }
-    return CCmdTarget::GetCommandHandler(nID);
+    static const CCmdEntry<CWinApp> table[] = {
+        {ID_APP_EXIT, &CWinApp::OnAppExit, nullptr},
+    };
+    return DispatchCmd(this, table, nID, nCode, pCmdUI) || CCmdTarget::OnCmdTable(nID, nCode, pCmdUI);
 }
 
 void CWinApp::OnAppExit()
@@ -168,12 +165,14 @@ HINSTANCE AfxGetResourceHandle()
 bool AfxOleInit()
 {
     CWinApp* pApp = AfxGetApp();
-    if (pApp != nullptr && pApp->m_bOleInitialized)
-        return true;
-    if (FAILED(::OleInitialize(nullptr)))
-        return false;
-    if (pApp != nullptr)
-        pApp->m_bOleInitialized = true;
+    if (pApp == nullptr)
+        return SUCCEEDED(::OleInitialize(nullptr));   // kept for the thread's life
+    if (!pApp->m_pOle) {
+        auto pOle = std::make_unique<COleInitialize>();
+        if (!pOle->IsInitialized())
+            return false;
+        pApp->m_pOle = std::move(pOle);
+    }
     return true;
 }
 

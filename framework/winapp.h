@@ -3,10 +3,12 @@
 // an application object of their own and drive it in process.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <windows.h>
 
 #include "cmdtarget.h"
+#include "oleinit.h"
 
 class CWnd;
 
@@ -32,8 +34,6 @@ public:
     // One message taken and handled; false on WM_QUIT.
     bool PumpMessage();
 
-    // Standard commands: Exit closes the main window.
-    CCmdHandler GetCommandHandler(UINT nID) override;
 
     // Application title: string AFX_IDS_APP_TITLE, else the module name.
     const std::wstring& GetAppName();
@@ -42,9 +42,11 @@ public:
     HINSTANCE m_hInstance;
     LPCWSTR m_lpCmdLine = L"";          // command-line text after the program name
     int m_nCmdShow = SW_SHOWNORMAL;
-    bool m_bOleInitialized = false;     // AfxOleInit succeeded: undone at exit
+    std::unique_ptr<COleInitialize> m_pOle;   // AfxOleInit's, undone at exit
 
 protected:
+    // Standard commands: Exit closes the main window.
+    bool OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI) override;
     void OnAppExit();
 
     MSG m_msgCur{};

@@ -37,3 +37,13 @@ enum : UINT_PTR {
     MWT_SETTLE = 97,
     MWT_START = 98,
 };
+
+// The flags of QRVMovieWnd::Seek, by name: a final seek (else a preview
+// while dragging), an exact frame (else the nearest key frame first, the
+// exact one when the settle timer fires), and whether playback may stop.
+constexpr bool MW_SEEK_FINAL = true;
+constexpr bool MW_SEEK_PREVIEW = false;
+constexpr bool MW_SEEK_EXACT = true;
+constexpr bool MW_SEEK_KEY_FRAMES = false;
+constexpr bool MW_SEEK_NO_STOP = true;
+constexpr bool MW_SEEK_MAY_STOP = false;

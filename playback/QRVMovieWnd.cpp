@@ -244,7 +244,7 @@ int QRVMovieWnd::Play()
     if (m_nPosition >= GetEndPosition()) {
         m_nPosition = GetStartPosition();
         int nPos = m_nPosition;
-        Seek(nPos, true, false, false);
+        Seek(nPos, MW_SEEK_FINAL, MW_SEEK_KEY_FRAMES, MW_SEEK_MAY_STOP);
     }
     if (m_pAudio)
         m_pAudio->Resume();
@@ -296,7 +296,7 @@ void QRVMovieWnd::StopLocked(bool bRewind, bool bWorkerRunning)
         if (bRewind) {
             m_nPosition = GetStartPosition();
             int nPos = m_nPosition;
-            Seek(nPos, true, false, true);
+            Seek(nPos, MW_SEEK_FINAL, MW_SEEK_KEY_FRAMES, MW_SEEK_NO_STOP);
         }
     }
     NotifyState();
@@ -401,24 +401,23 @@ int QRVMovieWnd::Seek(int& nPos, bool bFinal, bool bExact, bool bNoStop)
 
 int QRVMovieWnd::StepForward()
 {
-    const int nState = m_thread.GetState();
-    const AVISTREAMINFOW* pInfo =
-        m_nVideoStream >= 0 ? m_file.GetVideoInfo(static_cast<uint32_t>(m_nVideoStream)) : nullptr;
-    if (IsTimedState(nState) && pInfo != nullptr && pInfo->dwRate != 0) {
-        int nPos = GetPosition() + ::MulDiv(1000, static_cast<int>(pInfo->dwScale), static_cast<int>(pInfo->dwRate));
-        Seek(nPos, true, false, false);
-    }
-    return nState;
+    return StepFrames(1);
 }
 
 int QRVMovieWnd::StepBackward()
+{
+    return StepFrames(-1);
+}
+
+int QRVMovieWnd::StepFrames(int nFrames)
 {
     const int nState = m_thread.GetState();
     const AVISTREAMINFOW* pInfo =
         m_nVideoStream >= 0 ? m_file.GetVideoInfo(static_cast<uint32_t>(m_nVideoStream)) : nullptr;
     if (IsTimedState(nState) && pInfo != nullptr && pInfo->dwRate != 0) {
-        int nPos = GetPosition() - ::MulDiv(1000, static_cast<int>(pInfo->dwScale), static_cast<int>(pInfo->dwRate));
-        Seek(nPos, true, false, false);
+        const int nFrame = ::MulDiv(1000, static_cast<int>(pInfo->dwScale), static_cast<int>(pInfo->dwRate));
+        int nPos = GetPosition() + nFrames * nFrame;
+        Seek(nPos, MW_SEEK_FINAL, MW_SEEK_KEY_FRAMES, MW_SEEK_MAY_STOP);
     }
     return nState;
 }

@@ -49,7 +49,8 @@ public:
     virtual bool CreateMovieWindow(CWnd* pParent);
     virtual bool OpenMovie(const wchar_t* pszPath);
     // pos is cut to the movie. Gives the state before the seek, or Pause's
-    // result when the seek held playback.
+    // result when the seek held playback. Callers name the flags with the
+    // MW_SEEK_ constants.
     virtual int Seek(int& nPos, bool bFinal, bool bExact, bool bNoStop);
     virtual int GetLength();
     virtual int GetPosition();
@@ -111,6 +112,8 @@ private:
     // Frame lookup at nTime into m_nFoundFrame; frame lock held by the caller.
     bool LookUpFrame(long nTime, bool bKeyOnly, CFrameRef& frame);
     void AttachFrame(const CFrameRef& frame);
+    // One step of nFrames frames from the position, in a stopped or paused movie.
+    int StepFrames(int nFrames);
     // End of the movie reached by the worker; false: leave the tick now.
     bool HandleEnd();
     // Stop on the worker thread itself: never waits, never asks for its status.

@@ -51,7 +51,6 @@ QRVStreamTime StreamTimeOf(const AVISTREAMINFOW& info)
 
 QRVAviFile::QRVAviFile()
 {
-    AVIFileInit();
     Reset();
 }
 
@@ -59,7 +58,6 @@ QRVAviFile::~QRVAviFile()
 {
     Close();
     m_direct.Reset();
-    AVIFileExit();
 }
 
 void QRVAviFile::Reset()

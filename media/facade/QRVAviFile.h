@@ -20,6 +20,7 @@
 
 #include "QRVAviFile20.h"
 #include "QRVStreamTime.h"
+#include "avilibrary.h"
 #include "ScreenCodecDecoder.h"
 
 constexpr uint32_t AVF_MAX_STREAMS = 5;
@@ -116,6 +117,7 @@ private:
     bool RefreshPalette(uint32_t nIndex, BITMAPINFOHEADER* pHeader, uint32_t nRoom, long nFrame);
     uint8_t* PaletteSlot(uint32_t nIndex) { return m_palettes + AVF_PALETTE_SLOT * nIndex; }
 
+    CAviLibrary m_library;   // first in, last out: everything below uses it
     QRVAviFile20 m_direct;
     DWORD m_nOpenMode = OF_SHARE_DENY_WRITE;
     PAVIFILE m_pFile = nullptr;

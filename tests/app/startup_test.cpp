@@ -229,7 +229,7 @@ TEST(StartupTest, ExistingMovieOpensWithoutAMessage)
         ASSERT_NE(nullptr, pFrame);
         EXPECT_NEAR(1000, pFrame->GetLength(), 70);
         EXPECT_EQ(0, pFrame->GetPosition());
-        EXPECT_NE(4, pFrame->GetPlayState());
+        EXPECT_NE(EPlayState::PS_PLAYING, pFrame->GetPlayState());
     }
     ::DeleteFileW(strMovie.c_str());
 }

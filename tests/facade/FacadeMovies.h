@@ -5,7 +5,7 @@
 // together byte by byte for files no writer makes.
 #pragma once
 
-#include "../common/RiffBytes.h"
+#include "RiffBytes.h"
 
 #include <windows.h>
 

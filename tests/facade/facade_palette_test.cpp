@@ -65,7 +65,7 @@ TEST(FacadePalette, EachNewSectionOfFormatChangesReplacesTheColoursOnce)
     ASSERT_TRUE(FacadeWriteMovie(path.Path(), recipe, movie));
 
     // What the platform says about the stream's sections and colours.
-    AVIFileInit();
+    CAviLibrary library;
     PAVIFILE pFile = nullptr;
     PAVISTREAM pStream = nullptr;
     ASSERT_EQ(AVIERR_OK, AVIFileOpenW(&pFile, path.Wide(), OF_SHARE_DENY_WRITE, nullptr));
@@ -81,7 +81,6 @@ TEST(FacadePalette, EachNewSectionOfFormatChangesReplacesTheColoursOnce)
     }
     AVIStreamRelease(pStream);
     AVIFileRelease(pFile);
-    AVIFileExit();
     ASSERT_EQ(0, sections[0]);
     ASSERT_LT(sections[0], sections[20]);
     ASSERT_LT(sections[20], sections[39]);

@@ -25,15 +25,14 @@ public:
     std::vector<LONG> m_idleCounts;
     std::function<void(LONG)> m_onIdle;     // runs after the base idle work
 
-    CCmdHandler GetCommandHandler(UINT nID) override
+    bool OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI) override
     {
-        switch (nID) {
-        case ID_ROUTE_ALL:
-        case ID_ROUTE_FRAME_APP:
-        case ID_ROUTE_APP:
-            return [this, nID] { Log(nID); };
-        }
-        return CWinApp::GetCommandHandler(nID);
+        static const CCmdEntry<CTestApp> table[] = {
+            {ID_ROUTE_ALL,       &CTestApp::Log<ID_ROUTE_ALL>, nullptr},
+            {ID_ROUTE_FRAME_APP, &CTestApp::Log<ID_ROUTE_FRAME_APP>, nullptr},
+            {ID_ROUTE_APP,       &CTestApp::Log<ID_ROUTE_APP>, nullptr},
+        };
+        return DispatchCmd(this, table, nID, nCode, pCmdUI) || CWinApp::OnCmdTable(nID, nCode, pCmdUI);
     }
 
     bool OnIdle(LONG nCount) override
@@ -46,10 +45,11 @@ public:
     }
 
 private:
-    void Log(UINT nID)
+    template <UINT ID>
+    void Log()
     {
         if (m_pLog != nullptr)
-            m_pLog->push_back(LogEntry("app", nID));
+            m_pLog->push_back(LogEntry("app", ID));
     }
 };
 
@@ -65,15 +65,19 @@ public:
         CView::OnInitialUpdate();
     }
 
-    CCmdHandler GetCommandHandler(UINT nID) override
+protected:
+    bool OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI) override
     {
-        switch (nID) {
-        case ID_ROUTE_ALL: return [this, nID] { m_pLog->push_back(LogEntry("view", nID)); };
-        }
-        return CView::GetCommandHandler(nID);
+        static const CCmdEntry<CTestView> table[] = {
+            {ID_ROUTE_ALL, &CTestView::Log<ID_ROUTE_ALL>, nullptr},
+        };
+        return DispatchCmd(this, table, nID, nCode, pCmdUI) || CView::OnCmdTable(nID, nCode, pCmdUI);
     }
 
 private:
+    template <UINT ID>
+    void Log() { m_pLog->push_back(LogEntry("view", ID)); }
+
     CCommandLog* m_pLog;
 };
 
@@ -116,43 +120,42 @@ public:
         return CFrameWnd::WindowProc(nMsg, wParam, lParam);
     }
 
-    CCmdHandler GetCommandHandler(UINT nID) override
+    void OnIdleUpdateCmdUI() override
     {
-        switch (nID) {
-        case ID_ROUTE_ALL:
-        case ID_ROUTE_FRAME_APP:
-        case ID_TEST_GREY:
-        case ID_TEST_CHECK:
-        case ID_TEST_CMDONLY:
-        case ID_TEST_KEY_ENABLED:
-        case ID_TEST_KEY_DISABLED:
-            return [this, nID] { m_pLog->push_back(LogEntry("frame", nID)); };
-        }
-        return CFrameWnd::GetCommandHandler(nID);
+        ++m_nIdleUpdates;
+        CFrameWnd::OnIdleUpdateCmdUI();
     }
 
-    bool OnUpdateCommand(CCmdUI& cmdUI) override
+protected:
+    bool OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI) override
     {
-        switch (cmdUI.m_nID) {
-        case ID_TEST_GREY:          cmdUI.Enable(false); return true;
-        case ID_TEST_CHECK:         cmdUI.SetCheck(1); return true;
-        case ID_TEST_TEXT:          cmdUI.SetText(L"New text\tF9"); return true;
-        case ID_TEST_KEY_DISABLED:  cmdUI.Enable(false); return true;
-        case ID_TEST_SUBFIRST:
-            if (cmdUI.IsSubMenu()) {
-                m_bSubMenuSeen = true;
-                cmdUI.Enable(false);
-            } else {
-                cmdUI.Enable(true);
-            }
-            return true;
-        }
-        return CFrameWnd::OnUpdateCommand(cmdUI);
+        using F = CTestFrame;
+        static const CCmdEntry<CTestFrame> table[] = {
+            {ID_ROUTE_ALL,         &F::Log<ID_ROUTE_ALL>,         nullptr},
+            {ID_ROUTE_FRAME_APP,   &F::Log<ID_ROUTE_FRAME_APP>,   nullptr},
+            {ID_TEST_GREY,         &F::Log<ID_TEST_GREY>,         &F::Disable},
+            {ID_TEST_CHECK,        &F::Log<ID_TEST_CHECK>,        &F::Check},
+            {ID_TEST_CMDONLY,      &F::Log<ID_TEST_CMDONLY>,      nullptr},
+            {ID_TEST_KEY_ENABLED,  &F::Log<ID_TEST_KEY_ENABLED>,  nullptr},
+            {ID_TEST_KEY_DISABLED, &F::Log<ID_TEST_KEY_DISABLED>, &F::Disable},
+            {ID_TEST_TEXT,         nullptr,                       &F::NewText},
+            {ID_TEST_SUBFIRST,     nullptr,                       &F::OnUpdateSubFirst},
+        };
+        return DispatchCmd(this, table, nID, nCode, pCmdUI) || CFrameWnd::OnCmdTable(nID, nCode, pCmdUI);
     }
-
-    void OnIdleUpdateCmdUI() override { ++m_nIdleUpdates; }
 
 private:
+    template <UINT ID>
+    void Log() { m_pLog->push_back(LogEntry("frame", ID)); }
+    void Disable(CCmdUI& cmdUI) { cmdUI.Enable(false); }
+    void Check(CCmdUI& cmdUI) { cmdUI.SetCheck(1); }
+    void NewText(CCmdUI& cmdUI) { cmdUI.SetText(L"New text\tF9"); }
+    void OnUpdateSubFirst(CCmdUI& cmdUI)
+    {
+        m_bSubMenuSeen = m_bSubMenuSeen || cmdUI.IsSubMenu();
+        cmdUI.Enable(!cmdUI.IsSubMenu());
+    }
+
     CCommandLog* m_pLog;
 };
 

@@ -30,3 +30,9 @@
 #ifndef ID_APP_EXIT
 #define ID_APP_EXIT             57665
 #endif
+
+// The test dialog and its items
+#define IDD_TEST_DIALOG         200
+#define IDC_TEST_SLIDER         201
+#define IDC_TEST_CHECKBOX       202
+#define IDC_TEST_LABEL          203

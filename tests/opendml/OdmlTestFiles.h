@@ -3,7 +3,7 @@
 // writer would make; both can be stretched past 1 GiB with a sparse tail.
 #pragma once
 
-#include "../common/RiffBytes.h"
+#include "RiffBytes.h"
 
 #include <gtest/gtest.h>
 

@@ -16,16 +16,9 @@
 #include "OdmlTestFiles.h"
 #include "QRVAviFile20.h"
 #include "QRVAviWriter.h"
+#include "avilibrary.h"
 
 namespace {
-
-class CAviLibrary {
-public:
-    CAviLibrary() { AVIFileInit(); }
-    ~CAviLibrary() { AVIFileExit(); }
-    CAviLibrary(const CAviLibrary&) = delete;
-    CAviLibrary& operator=(const CAviLibrary&) = delete;
-};
 
 // The platform's file with its first stream of each kind.
 class CPlatformMovie {

@@ -191,7 +191,7 @@ TEST_F(MovieWindowTest, SeeksAndStepsShowTheirFrames)
     EXPECT_EQ(m_pMovie->GetPosition(), 0);
 
     int nPos = 500;
-    m_pMovie->Seek(nPos, true, true, false);
+    m_pMovie->Seek(nPos, MW_SEEK_FINAL, MW_SEEK_EXACT, MW_SEEK_MAY_STOP);
     EXPECT_EQ(m_pMovie->GetShownFrame(), 10);
     EXPECT_TRUE(AwaitFrame(80, 60, 10));
 
@@ -199,7 +199,7 @@ TEST_F(MovieWindowTest, SeeksAndStepsShowTheirFrames)
     m_pMovie->Pause();
     ASSERT_EQ(m_pMovie->GetStoredState(), MS_PAUSED);
     nPos = 1000;
-    m_pMovie->Seek(nPos, true, true, false);
+    m_pMovie->Seek(nPos, MW_SEEK_FINAL, MW_SEEK_EXACT, MW_SEEK_MAY_STOP);
     EXPECT_TRUE(AwaitFrame(80, 60, 20));
     m_pMovie->StepForward();
     EXPECT_EQ(m_pMovie->GetPosition(), 1050);
@@ -210,10 +210,10 @@ TEST_F(MovieWindowTest, SeeksAndStepsShowTheirFrames)
     EXPECT_TRUE(AwaitFrame(80, 60, 19));
 
     nPos = 99999;
-    m_pMovie->Seek(nPos, true, true, false);
+    m_pMovie->Seek(nPos, MW_SEEK_FINAL, MW_SEEK_EXACT, MW_SEEK_MAY_STOP);
     EXPECT_EQ(nPos, 2000);
     nPos = -5;
-    m_pMovie->Seek(nPos, true, true, false);
+    m_pMovie->Seek(nPos, MW_SEEK_FINAL, MW_SEEK_EXACT, MW_SEEK_MAY_STOP);
     EXPECT_EQ(nPos, 0);
     EXPECT_TRUE(AwaitFrame(80, 60, 0));
 
@@ -221,7 +221,7 @@ TEST_F(MovieWindowTest, SeeksAndStepsShowTheirFrames)
     // then shows the exact frame.
     m_pMovie->m_fNotifyGranularity = 500.0f;
     nPos = 1350;
-    m_pMovie->Seek(nPos, false, false, false);
+    m_pMovie->Seek(nPos, MW_SEEK_PREVIEW, MW_SEEK_KEY_FRAMES, MW_SEEK_MAY_STOP);
     EXPECT_EQ(m_pMovie->GetShownFrame(), 20);
     EXPECT_TRUE(m_pHost->PumpUntil([&] { return m_pMovie->GetShownFrame() == 27; }));
     EXPECT_TRUE(AwaitFrame(80, 60, 27));
@@ -237,13 +237,13 @@ TEST_F(MovieWindowTest, DraggingDuringPlaybackHoldsAndTheFinalSeekResumes)
     ASSERT_TRUE(m_pMovie->OpenMovie(file.Path().c_str()));
     m_pMovie->Play();
     int nPos = 700;
-    m_pMovie->Seek(nPos, false, false, false);
+    m_pMovie->Seek(nPos, MW_SEEK_PREVIEW, MW_SEEK_KEY_FRAMES, MW_SEEK_MAY_STOP);
     EXPECT_TRUE(m_pMovie->m_bHeldForDrag);
     EXPECT_EQ(m_pMovie->GetReportedState(), MS_SEEKING);
     EXPECT_EQ(m_pMovie->GetPosition(), 700);
     nPos = 800;
     const size_t nFrom = m_pHost->m_notes.size();
-    m_pMovie->Seek(nPos, true, false, false);
+    m_pMovie->Seek(nPos, MW_SEEK_FINAL, MW_SEEK_KEY_FRAMES, MW_SEEK_MAY_STOP);
     EXPECT_FALSE(m_pMovie->m_bHeldForDrag);
     EXPECT_TRUE(AwaitState(MS_PLAYING, nFrom));   // timer 98 plays again
     m_pMovie->CloseMovie();
@@ -366,7 +366,7 @@ TEST_F(MovieWindowTest, CloseAndEndOfMovieNeverWaitForEachOther)
         ASSERT_TRUE(m_pMovie->OpenMovie(strPath.c_str())) << "cycle " << i;
         m_pMovie->Play();
         int nPos = 200 - (i % 6) * 10;
-        m_pMovie->Seek(nPos, true, i % 2 == 0, false);
+        m_pMovie->Seek(nPos, MW_SEEK_FINAL, i % 2 == 0 ? MW_SEEK_EXACT : MW_SEEK_KEY_FRAMES, MW_SEEK_MAY_STOP);
         if (i % 2 == 0) {
             // Close the moment the worker's clock reaches the end.
             const int nEnd = m_pMovie->GetLength();

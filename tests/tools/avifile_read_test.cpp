@@ -14,6 +14,7 @@
 
 #include "QRVAviRecords.h"
 #include "QRVAviWriter.h"
+#include "avilibrary.h"
 #include "QRVCanvas.h"
 #include "QRVOutput.h"
 #include "QRVSampleMovie.h"
@@ -57,15 +58,6 @@ public:
 
 private:
     std::wstring m_strPath;
-};
-
-// AVIFileInit / AVIFileExit for the test's lifetime.
-class CAviLibrary {
-public:
-    CAviLibrary() { AVIFileInit(); }
-    ~CAviLibrary() { AVIFileExit(); }
-    CAviLibrary(const CAviLibrary&) = delete;
-    CAviLibrary& operator=(const CAviLibrary&) = delete;
 };
 
 class CAviFile {

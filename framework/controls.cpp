@@ -1,0 +1,69 @@
+#include "controls.h"
+
+#include <algorithm>
+
+namespace {
+
+RECT Normalized(const RECT& rect)
+{
+    return RECT{rect.left, rect.top, std::max(rect.left, rect.right), std::max(rect.top, rect.bottom)};
+}
+
+}  // namespace
+
+void AfxInitCommonControls()
+{
+    static const bool s_bDone = [] {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+        return ::InitCommonControlsEx(&icc) != FALSE;
+    }();
+    (void)s_bDone;
+}
+
+bool CButton::Create(LPCWSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nID)
+{
+    return CWnd::Create(L"BUTTON", lpszCaption, dwStyle, Normalized(rect), pParent, nID);
+}
+
+bool CButton::OnChildNotify(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    if (nMsg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED)
+        return OnClicked();
+    return false;
+}
+
+bool CStatic::Create(LPCWSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nID)
+{
+    return CWnd::Create(L"STATIC", lpszText, dwStyle, Normalized(rect), pParent, nID);
+}
+
+bool CStatic::OnChildNotify(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    if (nMsg != WM_CTLCOLORSTATIC)
+        return false;
+    HBRUSH hBrush = OnCtlColor(reinterpret_cast<HDC>(wParam));
+    if (hBrush == nullptr)
+        return false;
+    *pResult = reinterpret_cast<LRESULT>(hBrush);
+    return true;
+}
+
+bool CSliderCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nID)
+{
+    AfxInitCommonControls();
+    return CWnd::Create(TRACKBAR_CLASSW, L"", dwStyle, Normalized(rect), pParent, nID);
+}
+
+void CSliderCtrl::SetRange(int nMin, int nMax, bool bRedraw)
+{
+    SendMessage(TBM_SETRANGEMIN, FALSE, nMin);
+    SendMessage(TBM_SETRANGEMAX, bRedraw ? TRUE : FALSE, nMax);
+}
+
+bool CSliderCtrl::OnChildNotify(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    if (nMsg != WM_HSCROLL && nMsg != WM_VSCROLL)
+        return false;
+    // The bar's own position: wParam carries only 16 bits of it.
+    return OnScroll(LOWORD(wParam), GetPos());
+}
