@@ -392,6 +392,11 @@ int QRVMovieWnd::Seek(int& nPos, bool bFinal, bool bExact, bool bNoStop)
             } else {
                 ArmTimer(MWT_START, MW_START_DELAY_MS);
             }
+        } else if (nResult == MS_PLAYING && m_pAudio && m_thread.GetState() == MS_PLAYING) {
+            // Still playing: the sound stopped for the seek goes on from the
+            // new time, and stays the clock.
+            m_dwLastTick = m_dwTimeBase = ::timeGetTime();
+            m_pAudio->Resume();
         }
     }
     if (!bFinal && bKeyOnly)

@@ -176,6 +176,29 @@ TEST_F(MovieWindowTest, ShownFrameFollowsTheSoundClock)
     EXPECT_GT(nLast, nFirst);
 }
 
+TEST_F(MovieWindowTest, AFinalSeekWhilePlayingKeepsTheSoundAsTheClock)
+{
+    CTempMovieFile file(L"seek_sound.avi");
+    CNumberedMovie movie;
+    movie.nFrames = 80;     // 4 s
+    movie.bSound = true;
+    Write(file, movie);
+    Create();
+    ASSERT_TRUE(m_pMovie->OpenMovie(file.Path().c_str()));
+    QRVAviAudio* pAudio = m_pMovie->GetAudio();
+    ASSERT_NE(pAudio, nullptr);
+    m_pMovie->Play();
+    ASSERT_TRUE(AwaitState(MS_PLAYING));
+    ASSERT_TRUE(m_pHost->PumpUntil([&] { return pAudio->QRVAudio::GetPosition() > 100; }));
+    int nPos = 2000;
+    m_pMovie->Seek(nPos, MW_SEEK_FINAL, MW_SEEK_EXACT, MW_SEEK_MAY_STOP);
+    EXPECT_EQ(m_pMovie->GetReportedState(), MS_PLAYING);
+    // The sound plays on from the new time.
+    EXPECT_TRUE(m_pHost->PumpUntil([&] { return pAudio->QRVAudio::GetPosition() > 2100; }));
+    EXPECT_TRUE(pAudio->IsPlaying());
+    m_pMovie->CloseMovie();
+}
+
 TEST_F(MovieWindowTest, SeeksAndStepsShowTheirFrames)
 {
     CTempMovieFile file(L"seek.avi");
