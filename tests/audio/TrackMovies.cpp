@@ -134,19 +134,6 @@ std::vector<uint8_t> GreyPicture()
 
 } // namespace
 
-CTrackTestFile::CTrackTestFile(const std::string& strName)
-{
-    char szDir[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, szDir);
-    m_strPath = std::string(szDir) + "vistrel_track_" + std::to_string(::GetCurrentProcessId()) + "_" + strName;
-    m_strWide.assign(m_strPath.begin(), m_strPath.end());
-}
-
-CTrackTestFile::~CTrackTestFile()
-{
-    std::remove(m_strPath.c_str());
-}
-
 std::vector<uint8_t> TrackCounterSound(uint32_t nFirst, uint32_t nCount)
 {
     std::vector<uint8_t> v;

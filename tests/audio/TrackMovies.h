@@ -12,21 +12,7 @@
 #include <string>
 #include <vector>
 
-// A file in the temporary folder, removed when the object goes.
-class CTrackTestFile {
-public:
-    explicit CTrackTestFile(const std::string& strName);
-    ~CTrackTestFile();
-    CTrackTestFile(const CTrackTestFile&) = delete;
-    CTrackTestFile& operator=(const CTrackTestFile&) = delete;
-
-    const std::string& Path() const { return m_strPath; }
-    const std::wstring& Wide() const { return m_strWide; }
-
-private:
-    std::string m_strPath;
-    std::wstring m_strWide;
-};
+#include "TestFile.h"
 
 // Frames [nFirst, nFirst + nCount) of the 16-bit stereo counter sound.
 std::vector<uint8_t> TrackCounterSound(uint32_t nFirst, uint32_t nCount);

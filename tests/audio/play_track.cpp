@@ -42,7 +42,7 @@ int wmain(int argc, wchar_t** argv)
         std::printf("bad arguments\n");
         return 2;
     }
-    CTrackTestFile file("play.avi");
+    CTestFile file("play.avi");
     TrackCounterMovie movie;
     movie.nSourceHz = static_cast<uint32_t>(nSourceHz);
     movie.nFrames = static_cast<uint32_t>(fSeconds * nSourceHz);

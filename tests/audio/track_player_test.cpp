@@ -67,7 +67,7 @@ bool WaitForEngineClock(CTrackPlayer& player, Pred pred, DWORD nMaxMs = 10000)
 }
 
 // Opens a counter movie of nSeconds in the player, as the movie window does.
-::testing::AssertionResult OpenCounterMovie(QRVAviAudio& player, const CTrackTestFile& file, uint32_t nSeconds,
+::testing::AssertionResult OpenCounterMovie(QRVAviAudio& player, const CTestFile& file, uint32_t nSeconds,
                                             uint32_t nSourceHz = 44100, bool bSoundOnly = false)
 {
     TrackCounterMovie movie;
@@ -107,7 +107,7 @@ protected:
 
 TEST(TrackSource, OpeningChoosesTheSoundStreamAndTakesItsFormatAndEnd)
 {
-    CTrackTestFile file("open.avi");
+    CTestFile file("open.avi");
     QRVAviAudio player;
     EXPECT_FALSE(player.IsSourceOpen());
     EXPECT_EQ(player.GetStream(), -1);
@@ -132,7 +132,7 @@ TEST(TrackSource, OpeningChoosesTheSoundStreamAndTakesItsFormatAndEnd)
 
 TEST(TrackSource, AStreamIndexBeyondTheFilesSoundStreamsClosesTheFileAgain)
 {
-    CTrackTestFile file("index.avi");
+    CTestFile file("index.avi");
     TrackCounterMovie movie;
     ASSERT_EQ(WriteTrackCounterMovie(file.Path(), movie), "");
     for (int nStream : {1, 5, -1}) {
@@ -148,7 +148,7 @@ TEST(TrackSource, AStreamIndexBeyondTheFilesSoundStreamsClosesTheFileAgain)
 TEST(TrackSource, AFileThatCannotBeOpenedGivesFalseAfterTheFacadesMessage)
 {
     CMessageBoxCapture capture;
-    CTrackTestFile file("missing.avi");
+    CTestFile file("missing.avi");
     QRVAviAudio player;
     EXPECT_FALSE(player.OpenSource(file.Wide(), 0));
     EXPECT_FALSE(player.IsSourceOpen());
@@ -158,7 +158,7 @@ TEST(TrackSource, AFileThatCannotBeOpenedGivesFalseAfterTheFacadesMessage)
 
 TEST(TrackSource, TheRateScalesTheDeviceFormatButNotTheFiles)
 {
-    CTrackTestFile file("rate.avi");
+    CTestFile file("rate.avi");
     QRVAviAudio player;
     ASSERT_TRUE(player.SetRate(2.0f));
     ASSERT_TRUE(OpenCounterMovie(player, file, 1, 22050));
@@ -178,7 +178,7 @@ TEST(TrackSource, TheRateScalesTheDeviceFormatButNotTheFiles)
 
 TEST(TrackSource, ASoundOnlyMovieOpensAndLastsAsLongAsItsSound)
 {
-    CTrackTestFile file("soundonly.avi");
+    CTestFile file("soundonly.avi");
     QRVAviAudio player;
     ASSERT_TRUE(OpenCounterMovie(player, file, 3, 44100, true));
     EXPECT_EQ(player.GetFile().GetVideoStreamCount(), 0u);
@@ -225,10 +225,10 @@ class TrackBufferSizes : public ::testing::TestWithParam<BufferCase> {
 protected:
     void SetUp() override
     {
-        m_pFile = std::make_unique<CTrackTestFile>(std::string(GetParam().pszName) + ".avi");
+        m_pFile = std::make_unique<CTestFile>(std::string(GetParam().pszName) + ".avi");
         ASSERT_EQ(WriteLargeTrackMovie(m_pFile->Path(), GetParam().nSoundBytes), "");
     }
-    std::unique_ptr<CTrackTestFile> m_pFile;
+    std::unique_ptr<CTestFile> m_pFile;
 };
 
 } // namespace
@@ -263,7 +263,7 @@ INSTANTIATE_TEST_SUITE_P(ReadSizes, TrackBufferSizes, ::testing::ValuesIn(BUFFER
 
 TEST_F(TrackSoundServer, ResumingAfterASeekStartsAtTheSampleOfTheNewTime)
 {
-    CTrackTestFile file("seek.avi");
+    CTestFile file("seek.avi");
     CTrackPlayer player;
     ASSERT_TRUE(OpenCounterMovie(player, file, 10));
     ASSERT_TRUE(player.QueryFormat(false));
@@ -291,7 +291,7 @@ TEST_F(TrackSoundServer, ResumingAfterASeekStartsAtTheSampleOfTheNewTime)
 
 TEST_F(TrackSoundServer, AtTheEndTheClockStopsAndThePlayerReportsNotPlaying)
 {
-    CTrackTestFile file("end.avi");
+    CTestFile file("end.avi");
     CTrackPlayer player;
     ASSERT_TRUE(OpenCounterMovie(player, file, 1));
     const int nEnd = player.GetEndTime();
@@ -337,7 +337,7 @@ TEST_F(TrackSoundServer, AtTheEndTheClockStopsAndThePlayerReportsNotPlaying)
 
 TEST_F(TrackSoundServer, APausedPlayerReportsNotPlayingAtTheFourthRepeatedReadingAndResumeBringsTheClockBack)
 {
-    CTrackTestFile file("pause.avi");
+    CTestFile file("pause.avi");
     CTrackPlayer player;
     ASSERT_TRUE(OpenCounterMovie(player, file, 10));
     ASSERT_TRUE(player.Resume());
@@ -379,7 +379,7 @@ TEST_F(TrackSoundServer, APausedPlayerReportsNotPlayingAtTheFourthRepeatedReadin
 
 TEST_F(TrackSoundServer, ASoundOnlyMoviePlaysToItsEnd)
 {
-    CTrackTestFile file("soundonly_play.avi");
+    CTestFile file("soundonly_play.avi");
     CTrackPlayer player;
     ASSERT_TRUE(OpenCounterMovie(player, file, 1, 44100, true));
     ASSERT_TRUE(player.QueryFormat(false));
@@ -398,7 +398,7 @@ TEST_F(TrackSoundServer, ASoundOnlyMoviePlaysToItsEnd)
 
 TEST_F(TrackSoundServer, DestroyingAPlayingPlayerEndsItsRefillThreadBeforeItsFile)
 {
-    CTrackTestFile file("destroy.avi");
+    CTestFile file("destroy.avi");
     for (int i = 0; i < 5; ++i) {
         auto pPlayer = std::make_unique<CTrackPlayer>();
         ASSERT_TRUE(OpenCounterMovie(*pPlayer, file, 3));
@@ -413,7 +413,7 @@ TEST_F(TrackSoundServer, DestroyingAPlayingPlayerEndsItsRefillThreadBeforeItsFil
 
 TEST_F(TrackNoSoundServer, OpeningFailsCleanlyAndTheCallerGoesOnWithoutSound)
 {
-    CTrackTestFile file("nosound.avi");
+    CTestFile file("nosound.avi");
     CMessageBoxCapture capture;
     for (int i = 0; i < 3; ++i) {
         // As the movie window does: the query fails, the player is dropped.

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "RiffBytes.h"
+#include "TestFile.h"
 
 #include <windows.h>
 
@@ -26,28 +27,6 @@
 #include "QRVScreenEncoder.h"
 
 constexpr uint64_t FMT_ONE_GIB = 0x40000000;
-
-// A file in the temporary folder, removed when the test ends.
-class CFacadeTestFile {
-public:
-    explicit CFacadeTestFile(const std::string& strName)
-    {
-        char szDir[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, szDir);
-        m_strPath = std::string(szDir) + "vistrel_fac_" + std::to_string(GetCurrentProcessId()) + "_" + strName;
-        m_strWide.assign(m_strPath.begin(), m_strPath.end());
-    }
-    ~CFacadeTestFile() { std::remove(m_strPath.c_str()); }
-    CFacadeTestFile(const CFacadeTestFile&) = delete;
-    CFacadeTestFile& operator=(const CFacadeTestFile&) = delete;
-
-    const std::string& Path() const { return m_strPath; }
-    const wchar_t* Wide() const { return m_strWide.c_str(); }
-
-private:
-    std::string m_strPath;
-    std::wstring m_strWide;
-};
 
 struct FacadeMovieRecipe {
     int32_t nWidth = 48;

@@ -54,7 +54,7 @@ std::wstring Wide(const std::string& str)
 
 TEST(AviFrameTool, ListsTheStreamsOfAMovie)
 {
-    CFacadeTestFile movieFile("tool.avi");
+    CTestFile movieFile("tool.avi");
     FacadeMovieRecipe recipe;
     FacadeMovie movie;
     ASSERT_TRUE(FacadeWriteMovie(movieFile.Path(), recipe, movie));
@@ -70,8 +70,8 @@ TEST(AviFrameTool, WritesThePictureForATimeOrAFrameAsBmp)
 {
     for (int nBits : {8, 16, 24, 32}) {
         SCOPED_TRACE(nBits);
-        CFacadeTestFile movieFile("tool" + std::to_string(nBits) + ".avi");
-        CFacadeTestFile bmpFile("tool" + std::to_string(nBits) + ".bmp");
+        CTestFile movieFile("tool" + std::to_string(nBits) + ".avi");
+        CTestFile bmpFile("tool" + std::to_string(nBits) + ".bmp");
         FacadeMovieRecipe recipe;
         recipe.nBitCount = nBits;
         FacadeMovie movie;
@@ -102,13 +102,13 @@ TEST(AviFrameTool, RefusesBadArgumentsAndReportsMoviesItCannotOpen)
     EXPECT_EQ(2, AviFrameRun({L"a.avi", L"-t"}, strOut, strErr));
     EXPECT_EQ(2, AviFrameRun({L"a.avi", L"-t", L"12x"}, strOut, strErr));
     EXPECT_EQ(2, AviFrameRun({L"a.avi", L"-t", L"1", L"-f", L"1"}, strOut, strErr));
-    CFacadeTestFile missing("missing.avi");
+    CTestFile missing("missing.avi");
     strErr.clear();
     EXPECT_EQ(1, AviFrameRun({missing.Wide()}, strOut, strErr));
     // The facade's message went to the error output.
     EXPECT_NE(std::string::npos, strErr.find("(8004406f)"));
 
-    CFacadeTestFile movieFile("past.avi");
+    CTestFile movieFile("past.avi");
     FacadeMovieRecipe recipe;
     FacadeMovie movie;
     ASSERT_TRUE(FacadeWriteMovie(movieFile.Path(), recipe, movie));

@@ -112,7 +112,7 @@ TEST(FacadeMessages, StringsOfTheMessagesArePresent)
 TEST(FacadeMessages, MissingFileGetsTheOpenFailureWithItsCode)
 {
     CMessageBoxCapture capture;
-    CFacadeTestFile path("missing.avi");
+    CTestFile path("missing.avi");
     QRVAviFile file;
     EXPECT_FALSE(file.Open(path.Wide()));
     EXPECT_FALSE(file.IsOpen());
@@ -128,7 +128,7 @@ TEST(FacadeMessages, MissingFileGetsTheOpenFailureWithItsCode)
 TEST(FacadeMessages, FileThatIsNotAviGetsTheOpenFailureWithTheExplanationOfItsCode)
 {
     CMessageBoxCapture capture;
-    CFacadeTestFile path("text.avi");
+    CTestFile path("text.avi");
     const std::string strText = "This is not a movie at all, just some words in a file.\r\n";
     ASSERT_TRUE(FacadeWriteBytes(path.Path(), std::vector<uint8_t>(strText.begin(), strText.end())));
     QRVAviFile file;
@@ -145,7 +145,7 @@ TEST(FacadeMessages, FileThatIsNotAviGetsTheOpenFailureWithTheExplanationOfItsCo
 TEST(FacadeMessages, DvOnlyFileGetsTheNoStreamsMessageWithTheDvNote)
 {
     CMessageBoxCapture capture;
-    CFacadeTestFile path("dv.avi");
+    CTestFile path("dv.avi");
     ASSERT_TRUE(FacadeWriteBytes(path.Path(), HandmadeAvi({{"iavs", "dvsd", std::vector<uint8_t>(32, 0), 25, 0}})));
     QRVAviFile file;
     EXPECT_FALSE(file.Open(path.Wide()));
@@ -163,7 +163,7 @@ TEST(FacadeMessages, DvOnlyFileGetsTheNoStreamsMessageWithTheDvNote)
 TEST(FacadeMessages, UnknownVideoCodecGetsTheMissingDecompressorMessage)
 {
     CMessageBoxCapture capture;
-    CFacadeTestFile path("zzzz.avi");
+    CTestFile path("zzzz.avi");
     {
         QRVFileOutput out;
         ASSERT_TRUE(out.Open(path.Path()));
@@ -205,7 +205,7 @@ TEST(FacadeStreams, SoundFormatsAreHandedOutAtLeast18BytesLong)
     };
     for (const Case& c : {Case{14, 0, 0}, Case{16, 16, 0}, Case{18, 16, 0x5A5A}}) {
         SCOPED_TRACE(c.nStored);
-        CFacadeTestFile path("wave" + std::to_string(c.nStored) + ".avi");
+        CTestFile path("wave" + std::to_string(c.nStored) + ".avi");
         ASSERT_TRUE(FacadeWriteBytes(path.Path(), HandmadeAvi({{"auds", "\0\0\0\0", WaveFormat(c.nStored), 22050, 2}})));
         QRVAviFile file;
         ASSERT_TRUE(file.Open(path.Wide()));
@@ -225,7 +225,7 @@ TEST(FacadeStreams, AtMostFiveStreamsOfEachKindAreListed)
     std::vector<HandmadeStream> streams;
     for (int i = 0; i < 6; ++i)
         streams.push_back({"auds", "\0\0\0\0", WaveFormat(18), 22050, 2});
-    CFacadeTestFile path("six.avi");
+    CTestFile path("six.avi");
     ASSERT_TRUE(FacadeWriteBytes(path.Path(), HandmadeAvi(streams)));
     QRVAviFile file;
     ASSERT_TRUE(file.Open(path.Wide()));
@@ -252,7 +252,7 @@ class FacadeSoundTrack : public ::testing::TestWithParam<bool> {};
 TEST_P(FacadeSoundTrack, SamplesReadBackAsWrittenAndTimesConvert)
 {
     const bool bLarge = GetParam();
-    CFacadeTestFile path("sound.avi");
+    CTestFile path("sound.avi");
     FacadeMovieRecipe recipe;
     recipe.bOpenDml = bLarge;
     if (bLarge)

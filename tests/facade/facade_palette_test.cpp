@@ -27,7 +27,7 @@ std::vector<uint32_t> Colors(const void* p, size_t n)
 
 TEST(FacadePalette, DisplayTableStartsAsTheHalftonePalette)
 {
-    CFacadeTestFile path("halftone.avi");
+    CTestFile path("halftone.avi");
     FacadeMovieRecipe recipe;
     recipe.nBitCount = 8;
     FacadeMovie movie;
@@ -56,7 +56,7 @@ TEST(FacadePalette, DisplayTableStartsAsTheHalftonePalette)
 // stream's first format, and places each change one frame early).
 TEST(FacadePalette, EachNewSectionOfFormatChangesReplacesTheColoursOnce)
 {
-    CFacadeTestFile path("palette.avi");
+    CTestFile path("palette.avi");
     FacadeMovieRecipe recipe;
     recipe.nBitCount = 8;
     recipe.strScene = "noise";  // no empty frames: every frame delivers a picture

@@ -73,7 +73,7 @@ class FacadePictures : public ::testing::TestWithParam<DepthCase> {};
 TEST_P(FacadePictures, EveryFrameMatchesWhatWasEncodedInOrderAfterJumpsAndAtTheEnd)
 {
     const DepthCase& c = GetParam();
-    CFacadeTestFile path("pictures.avi");
+    CTestFile path("pictures.avi");
     FacadeMovieRecipe recipe;
     recipe.nBitCount = c.nBitCount;
     recipe.bOpenDml = c.bOpenDml;
@@ -146,7 +146,7 @@ class FacadeEconomy : public ::testing::TestWithParam<bool> {};
 TEST_P(FacadeEconomy, StepsDecodeOneFrameAndJumpsDecodeFromTheNearestStart)
 {
     const bool bOpenDml = GetParam();
-    CFacadeTestFile path("economy.avi");
+    CTestFile path("economy.avi");
     FacadeMovieRecipe recipe;
     recipe.strScene = "noise";
     recipe.bOpenDml = bOpenDml;
@@ -203,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(Forms, FacadeEconomy, ::testing::Values(false, true),
 
 TEST(FacadeEmptyFrames, ZeroByteChunksAreSkippedOnTheWayAndAZeroByteTargetDeliversNothing)
 {
-    CFacadeTestFile path("empty.avi");
+    CTestFile path("empty.avi");
     FacadeMovieRecipe recipe;  // "bars": the block moves every other frame
     FacadeMovie movie;
     ASSERT_TRUE(FacadeWriteMovie(path.Path(), recipe, movie));
@@ -232,7 +232,7 @@ TEST(FacadeEmptyFrames, ZeroByteChunksAreSkippedOnTheWayAndAZeroByteTargetDelive
 
 TEST(FacadeRequests, BadIndexesAndUnopenedReadersDeliverNothing)
 {
-    CFacadeTestFile path("bad.avi");
+    CTestFile path("bad.avi");
     FacadeMovieRecipe recipe;
     FacadeMovie movie;
     ASSERT_TRUE(FacadeWriteMovie(path.Path(), recipe, movie));
@@ -270,7 +270,7 @@ TEST(FacadeRequests, BadIndexesAndUnopenedReadersDeliverNothing)
 // reaching the platform's read (which aborts the process under Wine).
 TEST(FacadeLargeUnindexed, FramesBeyondThePlatformsIndexFailCleanly)
 {
-    CFacadeTestFile path("unindexed.avi");
+    CTestFile path("unindexed.avi");
     FacadeMovieRecipe recipe;
     recipe.strScene = "noise";
     recipe.bOpenDml = true;

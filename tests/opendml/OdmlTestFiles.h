@@ -4,6 +4,7 @@
 #pragma once
 
 #include "RiffBytes.h"
+#include "TestFile.h"
 
 #include <gtest/gtest.h>
 
@@ -22,38 +23,6 @@
 #endif
 
 constexpr uint64_t ODT_ONE_GIB = 0x40000000;
-
-// A file in the temporary folder, removed when the test ends.
-class CTestFile {
-public:
-    explicit CTestFile(const std::string& strName)
-    {
-#ifdef _WIN32
-        char szDir[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, szDir);
-        m_strPath = std::string(szDir) + "vistrel_odml_" + std::to_string(GetCurrentProcessId()) + "_" + strName;
-#else
-        m_strPath = ::testing::TempDir() + "vistrel_odml_" + std::to_string(getpid()) + "_" + strName;
-#endif
-    }
-    ~CTestFile() { std::remove(m_strPath.c_str()); }
-    CTestFile(const CTestFile&) = delete;
-    CTestFile& operator=(const CTestFile&) = delete;
-
-    const std::string& Path() const { return m_strPath; }
-#ifdef _WIN32
-    std::wstring WidePath() const { return std::wstring(m_strPath.begin(), m_strPath.end()); }
-    const wchar_t* ReaderPath() { m_strWide = WidePath(); return m_strWide.c_str(); }
-#else
-    const char* ReaderPath() const { return m_strPath.c_str(); }
-#endif
-
-private:
-    std::string m_strPath;
-#ifdef _WIN32
-    std::wstring m_strWide;
-#endif
-};
 
 // Distinct bytes per chunk, so that a read of the wrong chunk shows.
 inline std::vector<uint8_t> OdtBytes(size_t n, uint32_t nSeed)

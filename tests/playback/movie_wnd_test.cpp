@@ -36,9 +36,9 @@ protected:
         m_pMovie.reset();
         m_pHost.reset();
     }
-    void Write(const CTempMovieFile& file, const CNumberedMovie& movie)
+    void Write(const CTestFile& file, const CNumberedMovie& movie)
     {
-        ASSERT_EQ(WriteNumberedMovie(file.Path(), movie), "");
+        ASSERT_EQ(WriteNumberedMovie(file.WidePath(), movie), "");
     }
     int FrameAt(int x, int y) { return FrameOfColor(ReadWindowPixel(m_pMovie->m_hWnd, x, y)); }
     // Waits until the screen at (x, y) shows frame n.
@@ -57,10 +57,10 @@ protected:
 
 TEST_F(MovieWindowTest, LoadingShowsTheFirstFrameCentredOnTheBackground)
 {
-    CTempMovieFile file(L"first.avi");
+    CTestFile file(L"first.avi");
     Write(file, CNumberedMovie{});
     Create();
-    ASSERT_TRUE(m_pMovie->OpenMovie(file.Path().c_str()));
+    ASSERT_TRUE(m_pMovie->OpenMovie(file.WidePath().c_str()));
     EXPECT_EQ(m_pMovie->GetStoredState(), MS_READY);
     EXPECT_TRUE(AwaitState(MS_READY));
     EXPECT_EQ(m_pMovie->GetLength(), 2000);     // 40 frames at 20 per second
@@ -96,14 +96,14 @@ class MovieDrawingTest : public MovieWindowTest, public ::testing::WithParamInte
 TEST_P(MovieDrawingTest, PictureSitsWhereItBelongsWithBackgroundBorders)
 {
     const CDrawCase& c = GetParam();
-    CTempMovieFile file(L"draw.avi");
+    CTestFile file(L"draw.avi");
     CNumberedMovie movie;
     movie.nWidth = c.nMovieCx;
     movie.nHeight = c.nMovieCy;
     movie.nFrames = 1;
     Write(file, movie);
     Create(c.nWndCx, c.nWndCy, c.dwOptions);
-    ASSERT_TRUE(m_pMovie->OpenMovie(file.Path().c_str()));
+    ASSERT_TRUE(m_pMovie->OpenMovie(file.WidePath().c_str()));
     ASSERT_TRUE(AwaitFrame(c.x, c.y, 0));
     EXPECT_EQ(FrameAt(c.x + c.cx - 1, c.y + c.cy - 1), 0);
     HWND hWnd = m_pMovie->m_hWnd;
@@ -137,13 +137,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, MovieDrawingTest,
 
 TEST_F(MovieWindowTest, ShownFrameFollowsTheSoundClock)
 {
-    CTempMovieFile file(L"sound.avi");
+    CTestFile file(L"sound.avi");
     CNumberedMovie movie;
     movie.nFrames = 60;
     movie.bSound = true;
     Write(file, movie);
     Create();
-    ASSERT_TRUE(m_pMovie->OpenMovie(file.Path().c_str()));
+    ASSERT_TRUE(m_pMovie->OpenMovie(file.WidePath().c_str()));
     ASSERT_NE(m_pMovie->GetAudio(), nullptr);
     m_pMovie->Play();
     ASSERT_TRUE(AwaitState(MS_PLAYING));
@@ -178,13 +178,13 @@ TEST_F(MovieWindowTest, ShownFrameFollowsTheSoundClock)
 
 TEST_F(MovieWindowTest, AFinalSeekWhilePlayingKeepsTheSoundAsTheClock)
 {
-    CTempMovieFile file(L"seek_sound.avi");
+    CTestFile file(L"seek_sound.avi");
     CNumberedMovie movie;
     movie.nFrames = 80;     // 4 s
     movie.bSound = true;
     Write(file, movie);
     Create();
-    ASSERT_TRUE(m_pMovie->OpenMovie(file.Path().c_str()));
+    ASSERT_TRUE(m_pMovie->OpenMovie(file.WidePath().c_str()));
     QRVAviAudio* pAudio = m_pMovie->GetAudio();
     ASSERT_NE(pAudio, nullptr);
     m_pMovie->Play();
@@ -201,12 +201,12 @@ TEST_F(MovieWindowTest, AFinalSeekWhilePlayingKeepsTheSoundAsTheClock)
 
 TEST_F(MovieWindowTest, SeeksAndStepsShowTheirFrames)
 {
-    CTempMovieFile file(L"seek.avi");
+    CTestFile file(L"seek.avi");
     CNumberedMovie movie;
     movie.nKeyEvery = 10;
     Write(file, movie);
     Create();
-    ASSERT_TRUE(m_pMovie->OpenMovie(file.Path().c_str()));
+    ASSERT_TRUE(m_pMovie->OpenMovie(file.WidePath().c_str()));
     ASSERT_TRUE(AwaitFrame(80, 60, 0));
 
     // Right after loading, steps do nothing.
@@ -254,10 +254,10 @@ TEST_F(MovieWindowTest, SeeksAndStepsShowTheirFrames)
 
 TEST_F(MovieWindowTest, DraggingDuringPlaybackHoldsAndTheFinalSeekResumes)
 {
-    CTempMovieFile file(L"drag.avi");
+    CTestFile file(L"drag.avi");
     Write(file, CNumberedMovie{});
     Create();
-    ASSERT_TRUE(m_pMovie->OpenMovie(file.Path().c_str()));
+    ASSERT_TRUE(m_pMovie->OpenMovie(file.WidePath().c_str()));
     m_pMovie->Play();
     int nPos = 700;
     m_pMovie->Seek(nPos, MW_SEEK_PREVIEW, MW_SEEK_KEY_FRAMES, MW_SEEK_MAY_STOP);
@@ -282,14 +282,14 @@ class MovieEndTest : public MovieWindowTest, public ::testing::WithParamInterfac
 TEST_P(MovieEndTest, EndOfMovieDoesWhatTheOptionsSay)
 {
     const DWORD dwOptions = GetParam().dwOptions;
-    CTempMovieFile file(L"end.avi");
+    CTestFile file(L"end.avi");
     CNumberedMovie movie;
     movie.nFrames = 8;      // 0.4 s
     Write(file, movie);
     CWinApp app;            // its main window receives WM_CLOSE
     Create(MWT_HOST_CX, MWT_HOST_CY, dwOptions);
     app.m_pMainWnd = m_pHost->Wnd();
-    ASSERT_TRUE(m_pMovie->OpenMovie(file.Path().c_str()));
+    ASSERT_TRUE(m_pMovie->OpenMovie(file.WidePath().c_str()));
     const size_t nFrom = m_pHost->m_notes.size();
     m_pMovie->Play();
     ASSERT_TRUE(AwaitState(MS_STOPPED, nFrom));
@@ -323,12 +323,12 @@ INSTANTIATE_TEST_SUITE_P(Options, MovieEndTest,
 
 TEST_F(MovieWindowTest, MovieWithoutSoundRunsOnTheSystemClock)
 {
-    CTempMovieFile file(L"silent.avi");
+    CTestFile file(L"silent.avi");
     CNumberedMovie movie;
     movie.nFrames = 16;     // 0.8 s
     Write(file, movie);
     Create(MWT_HOST_CX, MWT_HOST_CY, MWO_STAY_AT_END);
-    ASSERT_TRUE(m_pMovie->OpenMovie(file.Path().c_str()));
+    ASSERT_TRUE(m_pMovie->OpenMovie(file.WidePath().c_str()));
     EXPECT_EQ(m_pMovie->GetAudio(), nullptr);
     const DWORD dwStart = ::timeGetTime();
     m_pMovie->Play();
@@ -350,14 +350,14 @@ TEST_F(MovieWindowTest, MovieWithoutSoundRunsOnTheSystemClock)
 
 TEST_F(MovieWindowTest, SoundOnlyMovieEndsAtItsSoundsEnd)
 {
-    CTempMovieFile file(L"soundonly.avi");
-    std::string strPath(file.Path().begin(), file.Path().end());
+    CTestFile file(L"soundonly.avi");
+    std::string strPath(file.WidePath().begin(), file.WidePath().end());
     TrackCounterMovie movie;
     movie.nFrames = 22050;  // half a second at 44100 Hz
     movie.bSoundOnly = true;
     ASSERT_EQ(WriteTrackCounterMovie(strPath, movie), "");
     Create(MWT_HOST_CX, MWT_HOST_CY, MWO_STAY_AT_END);
-    ASSERT_TRUE(m_pMovie->OpenMovie(file.Path().c_str()));
+    ASSERT_TRUE(m_pMovie->OpenMovie(file.WidePath().c_str()));
     EXPECT_TRUE(m_pMovie->m_bAudioOnly);
     EXPECT_TRUE(AwaitState(MS_NO_VIDEO));
     EXPECT_EQ(m_pMovie->GetLength(), 500);
@@ -371,8 +371,8 @@ TEST_F(MovieWindowTest, SoundOnlyMovieEndsAtItsSoundsEnd)
 // hang nor crash.
 TEST_F(MovieWindowTest, CloseAndEndOfMovieNeverWaitForEachOther)
 {
-    CTempMovieFile silent(L"stress_silent.avi");
-    CTempMovieFile sound(L"stress_sound.avi");
+    CTestFile silent(L"stress_silent.avi");
+    CTestFile sound(L"stress_sound.avi");
     CNumberedMovie movie;
     movie.nFrames = 4;      // 0.2 s
     Write(silent, movie);
@@ -385,7 +385,7 @@ TEST_F(MovieWindowTest, CloseAndEndOfMovieNeverWaitForEachOther)
     const int nCycles = 300;
     for (int i = 0; i < nCycles; ++i) {
         m_pMovie->SetOptions(options[i % 4] | MWO_NOTIFY_STATE | MWO_NOTIFY_POSITION);
-        const std::wstring& strPath = (i % 3 == 0 ? sound : silent).Path();
+        const std::wstring& strPath = (i % 3 == 0 ? sound : silent).WidePath();
         ASSERT_TRUE(m_pMovie->OpenMovie(strPath.c_str())) << "cycle " << i;
         m_pMovie->Play();
         int nPos = 200 - (i % 6) * 10;

@@ -72,14 +72,3 @@ std::string WriteNumberedMovie(const std::wstring& strPath, const CNumberedMovie
     return std::string();
 }
 
-CTempMovieFile::CTempMovieFile(const wchar_t* pszName)
-{
-    wchar_t szDir[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, szDir);
-    m_strPath = std::wstring(szDir) + L"vistrel_mw_" + std::to_wstring(::GetCurrentProcessId()) + L"_" + pszName;
-}
-
-CTempMovieFile::~CTempMovieFile()
-{
-    ::DeleteFileW(m_strPath.c_str());
-}

@@ -3,6 +3,8 @@
 // so a pixel read back from the screen tells which frame is shown.
 #pragma once
 
+#include "TestFile.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -24,15 +26,3 @@ std::string WriteNumberedMovie(const std::wstring& strPath, const CNumberedMovie
 COLORREF NumberedFrameColor(uint32_t nFrame);
 int FrameOfColor(COLORREF cr);
 
-// A file in the temporary folder, removed when the object goes.
-class CTempMovieFile {
-public:
-    explicit CTempMovieFile(const wchar_t* pszName);
-    ~CTempMovieFile();
-    CTempMovieFile(const CTempMovieFile&) = delete;
-    CTempMovieFile& operator=(const CTempMovieFile&) = delete;
-    const std::wstring& Path() const { return m_strPath; }
-
-private:
-    std::wstring m_strPath;
-};

@@ -21,13 +21,13 @@ protected:
         movie.nWidth = nMovieCx;
         movie.nHeight = nMovieCy;
         movie.nFrames = 1;
-        ASSERT_EQ(WriteNumberedMovie(m_file.Path(), movie), "");
+        ASSERT_EQ(WriteNumberedMovie(m_file.WidePath(), movie), "");
         m_pHost = std::make_unique<CMovieHost>(SMT_CX, SMT_CY);
         m_pMovie = std::make_unique<QRVScrollMovieWnd>();
         m_pMovie->SetLayoutRect(RECT{0, 0, SMT_CX, SMT_CY});
         ASSERT_TRUE(m_pMovie->CreateMovieWindow(m_pHost->Wnd()));
         m_pMovie->SetOptions(dwOptions);
-        ASSERT_TRUE(m_pMovie->OpenMovie(m_file.Path().c_str()));
+        ASSERT_TRUE(m_pMovie->OpenMovie(m_file.WidePath().c_str()));
         m_pMovie->UpdateScrollBars();
     }
     void TearDown() override
@@ -46,7 +46,7 @@ protected:
         return si;
     }
 
-    CTempMovieFile m_file{L"scroll.avi"};
+    CTestFile m_file{L"scroll.avi"};
     std::unique_ptr<CMovieHost> m_pHost;
     std::unique_ptr<QRVScrollMovieWnd> m_pMovie;
 };

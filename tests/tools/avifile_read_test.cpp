@@ -21,6 +21,7 @@
 #include "QRVScenes.h"
 #include "QRVScreenEncoder.h"
 #include "QRVTone.h"
+#include "TestFile.h"
 
 // Our byte layouts are the platform's records (aviriff.h counts the chunk
 // header too).
@@ -37,28 +38,6 @@ static_assert(AVR_INDEX_KEYFRAME == AVIIF_KEYFRAME && AVR_INDEX_NO_TIME == AVIIF
               "flags");
 
 namespace {
-
-std::wstring TempMoviePath(const wchar_t* pszName)
-{
-    wchar_t szDir[MAX_PATH] = {};
-    const DWORD n = GetTempPathW(MAX_PATH, szDir);
-    if (n == 0 || n >= MAX_PATH)
-        return std::wstring();
-    return std::wstring(szDir) + L"vistrel_" + std::to_wstring(GetCurrentProcessId()) + L"_" + pszName;
-}
-
-// Deletes the movie when the test ends.
-class CTempFile {
-public:
-    explicit CTempFile(std::wstring strPath) : m_strPath(std::move(strPath)) {}
-    ~CTempFile() { DeleteFileW(m_strPath.c_str()); }
-    CTempFile(const CTempFile&) = delete;
-    CTempFile& operator=(const CTempFile&) = delete;
-    const std::wstring& Path() const { return m_strPath; }
-
-private:
-    std::wstring m_strPath;
-};
 
 class CAviFile {
 public:
@@ -164,14 +143,14 @@ class AviFileRead : public ::testing::TestWithParam<int> {};
 TEST_P(AviFileRead, PlatformLibrarySeesStreamsFramesKeyFramesAndSound)
 {
     const int nBits = GetParam();
-    CTempFile temp(TempMoviePath((L"read" + std::to_wstring(nBits) + L".avi").c_str()));
-    ASSERT_FALSE(temp.Path().empty());
+    CTestFile temp(L"read" + std::to_wstring(nBits) + L".avi");
+    ASSERT_FALSE(temp.WidePath().empty());
     WrittenMovie movie;
-    ASSERT_TRUE(WriteTestMovie(temp.Path(), nBits, movie));
+    ASSERT_TRUE(WriteTestMovie(temp.WidePath(), nBits, movie));
 
     CAviLibrary library;
     CAviFile avi;
-    ASSERT_EQ(avi.Open(temp.Path()), AVIERR_OK);
+    ASSERT_EQ(avi.Open(temp.WidePath()), AVIERR_OK);
     AVIFILEINFOW fileInfo = {};
     ASSERT_EQ(AVIFileInfoW(avi.File(), &fileInfo, sizeof(fileInfo)), AVIERR_OK);
     EXPECT_EQ(fileInfo.dwStreams, 2u);
@@ -268,11 +247,11 @@ INSTANTIATE_TEST_SUITE_P(BitCounts, AviFileRead, ::testing::Values(8, 16, 24, 32
 
 TEST(AviFileRead, SampleMovieFromTheCommandLineSettingsOpens)
 {
-    CTempFile temp(TempMoviePath(L"sample.avi"));
-    ASSERT_FALSE(temp.Path().empty());
+    CTestFile temp(std::wstring(L"sample.avi"));
+    ASSERT_FALSE(temp.WidePath().empty());
     QRVMovieSettings settings;
     std::string strError;
-    const std::string strPath(temp.Path().begin(), temp.Path().end());  // the temp path is ASCII
+    const std::string strPath(temp.WidePath().begin(), temp.WidePath().end());  // the temp path is ASCII
     ASSERT_TRUE(QRVParseMovieArgs({strPath, "--width", "200", "--height", "150", "--seconds", "2"}, settings,
                                   strError))
         << strError;
@@ -280,7 +259,7 @@ TEST(AviFileRead, SampleMovieFromTheCommandLineSettingsOpens)
 
     CAviLibrary library;
     CAviFile avi;
-    ASSERT_EQ(avi.Open(temp.Path()), AVIERR_OK);
+    ASSERT_EQ(avi.Open(temp.WidePath()), AVIERR_OK);
     PAVISTREAM pVideo = avi.Stream(streamtypeVIDEO);
     PAVISTREAM pAudio = avi.Stream(streamtypeAUDIO);
     ASSERT_NE(pVideo, nullptr);
