@@ -136,7 +136,8 @@ bool QRVMovieWnd::LoadMovie()
     if (!m_file.Open(m_strFileName.c_str()))
         return false;
     m_nVideoStream = 0;
-    if (m_file.GetFrameOpen(0)) {
+    const bool bFrames = m_file.GetFrameOpen(0);
+    if (bFrames) {
         m_dwTimeBase = ::timeGetTime();
         m_nPosition = 0;
         m_nShownFrame = -1;
@@ -144,29 +145,25 @@ bool QRVMovieWnd::LoadMovie()
         m_nNotifiedPosition = 0;
         m_bHeldForDrag = false;
         m_bPaletteDirty = true;
-        if (const AVISTREAMINFOW* pInfo = m_file.GetVideoInfo(0)) {
-            ComputeTiming(*pInfo);
-            CSingleLock lock(m_csFrame);
-            CFrameRef frame;
-            LookUpFrame(m_nPosition, false, frame);
-            if (frame.pHeader != nullptr) {
-                m_nShownFrame = m_nFoundFrame;
-                AttachFrame(frame);
-                m_bHasFrame = true;
-                PaintFrame();
-            } else {
-                m_nVideoStream = -1;
-                m_bHasFrame = false;
-                if (HWND hParent = ParentHwnd())
-                    ::InvalidateRect(hParent, nullptr, FALSE);
-            }
+    }
+    if (const AVISTREAMINFOW* pInfo = bFrames ? m_file.GetVideoInfo(0) : nullptr) {
+        ComputeTiming(*pInfo);
+        CSingleLock lock(m_csFrame);
+        CFrameRef frame;
+        LookUpFrame(m_nPosition, false, frame);
+        if (frame.pHeader != nullptr) {
+            m_nShownFrame = m_nFoundFrame;
+            AttachFrame(frame);
+            m_bHasFrame = true;
+            PaintFrame();
         } else {
-            m_thread.SetState(MS_NO_VIDEO);
-            NotifyState();
             m_nVideoStream = -1;
             m_bHasFrame = false;
+            if (HWND hParent = ParentHwnd())
+                ::InvalidateRect(hParent, nullptr, FALSE);
         }
     } else {
+        // No picture stream that can be shown: a sound-only movie, or none.
         m_thread.SetState(MS_NO_VIDEO);
         NotifyState();
         m_nVideoStream = -1;

@@ -25,6 +25,12 @@ int FrameOfColor(COLORREF cr)
     return GetGValue(cr) * 256 + GetBValue(cr);
 }
 
+POINT CoordinatesOfColor(COLORREF cr)
+{
+    const int nHigh = GetBValue(cr);
+    return POINT{GetRValue(cr) | (nHigh & 0x0F) << 8, GetGValue(cr) | (nHigh >> 4) << 8};
+}
+
 std::string WriteNumberedMovie(const std::wstring& strPath, const CNumberedMovie& movie)
 {
     QRVFileOutput out;
@@ -55,9 +61,15 @@ std::string WriteNumberedMovie(const std::wstring& strPath, const CNumberedMovie
         const COLORREF cr = NumberedFrameColor(n);
         // Stored as blue, green, red, unused.
         const uint32_t nPixel = (GetRValue(cr) << 16) | (GetGValue(cr) << 8) | GetBValue(cr);
-        for (int32_t y = 0; y < movie.nHeight; ++y)
-            for (int32_t x = 0; x < movie.nWidth; ++x)
-                picture.SetPixel(x, y, nPixel);
+        for (int32_t y = 0; y < movie.nHeight; ++y) {
+            for (int32_t x = 0; x < movie.nWidth; ++x) {
+                // Rows are stored bottom first; y counts from the top.
+                const uint32_t nPlace = (static_cast<uint32_t>(x & 0xFF) << 16) |
+                                        (static_cast<uint32_t>(y & 0xFF) << 8) |
+                                        static_cast<uint32_t>((x >> 8 & 0x0F) | (y >> 8 & 0x0F) << 4);
+                picture.SetPixel(x, movie.nHeight - 1 - y, movie.bCoordinates ? nPlace : nPixel);
+            }
+        }
         const bool bKey = n % movie.nKeyEvery == 0;
         if (movie.bSound &&
             !writer.WriteAudio(QRVSineTone(tone, 440.0, 0.2, static_cast<uint64_t>(n) * nSoundPerFrame, nSoundPerFrame)))

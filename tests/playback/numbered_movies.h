@@ -17,6 +17,9 @@ struct CNumberedMovie {
     uint32_t nFrames = 40;
     bool bSound = false;         // 22050 Hz mono tone, in step with the pictures
     uint32_t nKeyEvery = 1;      // every nKeyEvery-th frame is a key frame
+    // Every pixel names its own place in the picture instead of the frame
+    // (CoordinatesOfColor), for tests of where the picture is drawn.
+    bool bCoordinates = false;
 };
 
 // Writes the movie; an empty string on success, else what failed.
@@ -25,4 +28,8 @@ std::string WriteNumberedMovie(const std::wstring& strPath, const CNumberedMovie
 // The colour of frame n, and the frame a colour shows (-1: none).
 COLORREF NumberedFrameColor(uint32_t nFrame);
 int FrameOfColor(COLORREF cr);
+// The picture point (from its top left) that a pixel of a movie written
+// with bCoordinates shows: red and green the low bytes of x and y, blue
+// their high nibbles.
+POINT CoordinatesOfColor(COLORREF cr);
 

@@ -21,6 +21,7 @@ protected:
         movie.nWidth = nMovieCx;
         movie.nHeight = nMovieCy;
         movie.nFrames = 1;
+        movie.bCoordinates = true;
         ASSERT_EQ(WriteNumberedMovie(m_file.WidePath(), movie), "");
         m_pHost = std::make_unique<CMovieHost>(SMT_CX, SMT_CY);
         m_pMovie = std::make_unique<QRVScrollMovieWnd>();
@@ -110,9 +111,17 @@ TEST_F(ScrollMovieTest, WheelAndScrollActionsMoveThePicture)
     m_pMovie->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
     EXPECT_EQ(Pos(SB_VERT), 100);
 
-    // The picture moves with the position: its top left now lies off screen
-    // and the window shows the movie from (nLimit, 100) on.
-    EXPECT_TRUE(m_pHost->PumpUntil([&] { return FrameOfColor(ReadWindowPixel(m_pMovie->m_hWnd, 5, 5)) == 0; }));
+    // The picture moves with the position: the window shows the movie from
+    // (nLimit, 100) on.
+    auto shows = [&](int x, int y, LONG nPictureX, LONG nPictureY) {
+        const POINT pt = CoordinatesOfColor(ReadWindowPixel(m_pMovie->m_hWnd, x, y));
+        return pt.x == nPictureX && pt.y == nPictureY;
+    };
+    EXPECT_TRUE(m_pHost->PumpUntil([&] { return shows(5, 5, nLimit + 5, 105); }));
+    EXPECT_TRUE(shows(300, 200, nLimit + 300, 300));
+    m_pMovie->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    m_pMovie->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0);
+    EXPECT_TRUE(m_pHost->PumpUntil([&] { return shows(7, 3, 7, 3); }));
 }
 
 TEST_F(ScrollMovieTest, ShrinkKeepsTheBarsHiddenAndIgnoresScrolling)
