@@ -91,7 +91,7 @@ void QRVMovieWnd::NotifyPosition()
 {
     if (!(m_dwOptions & MWO_NOTIFY_POSITION))
         return;
-    m_nNotifiedPosition = m_nPosition;
+    m_nNotifiedPosition = m_nPosition.load();
     HWND hParent = ParentHwnd();
     if (hParent != nullptr)
         ::PostMessageW(hParent, WM_MOVIE_NOTIFY, MN_POSITION, GetPosition());
@@ -152,7 +152,7 @@ bool QRVMovieWnd::LoadMovie()
         CFrameRef frame;
         LookUpFrame(m_nPosition, false, frame);
         if (frame.pHeader != nullptr) {
-            m_nShownFrame = m_nFoundFrame;
+            m_nShownFrame = m_nFoundFrame.load();
             AttachFrame(frame);
             m_bHasFrame = true;
             PaintFrame();
@@ -362,7 +362,7 @@ int QRVMovieWnd::Seek(int& nPos, bool bFinal, bool bExact, bool bNoStop)
         CFrameRef frame;
         LookUpFrame(m_nPosition, bKeyOnly, frame);
         if (m_nFoundFrame != m_nShownFrame) {
-            m_nShownFrame = m_nFoundFrame;
+            m_nShownFrame = m_nFoundFrame.load();
             if (frame.pHeader != nullptr) {
                 AttachFrame(frame);
                 m_bHasFrame = true;
@@ -539,8 +539,8 @@ void QRVMovieWnd::OnFrameTick()
             return;
         }
     }
-    m_nShownFrame = m_nFoundFrame;
-    m_dwTimeBase = m_dwLastTick;
+    m_nShownFrame = m_nFoundFrame.load();
+    m_dwTimeBase = m_dwLastTick.load();
 }
 
 bool QRVMovieWnd::HandleEnd()
@@ -632,7 +632,7 @@ void QRVMovieWnd::OnSettle()
     m_nPosition = nPending;
     m_nPendingSeek = -1;
     if (m_nFoundFrame != m_nShownFrame) {
-        m_nShownFrame = m_nFoundFrame;
+        m_nShownFrame = m_nFoundFrame.load();
         AttachFrame(frame);
         PaintFrame();
     }

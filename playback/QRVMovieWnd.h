@@ -138,11 +138,12 @@ private:
     QRVAviFile m_file;
     QvDIB m_dib;                    // views the facade's frame; owns nothing
     std::atomic<long> m_nShownFrame{-1};
-    long m_nFoundFrame = -1;
+    // Written by the window's thread and the worker alike: atomic.
+    std::atomic<long> m_nFoundFrame{-1};
     std::atomic<int> m_nPosition{0};
-    DWORD m_dwLastTick = 0;
-    DWORD m_dwTimeBase = 0;
-    int m_nNotifiedPosition = 0;
+    std::atomic<DWORD> m_dwLastTick{0};
+    std::atomic<DWORD> m_dwTimeBase{0};
+    std::atomic<int> m_nNotifiedPosition{0};
     int m_nVideoStream = -1;
     float m_fFrameDuration = 0.0f;
     UINT_PTR m_nStartTimer = 0;
