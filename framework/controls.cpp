@@ -1,28 +1,14 @@
 #include "controls.h"
 
-#include <algorithm>
-
-namespace {
-
-RECT Normalized(const RECT& rect)
-{
-    return RECT{rect.left, rect.top, std::max(rect.left, rect.right), std::max(rect.top, rect.bottom)};
-}
-
-}  // namespace
-
 void AfxInitCommonControls()
 {
-    static const bool s_bDone = [] {
-        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
-        return ::InitCommonControlsEx(&icc) != FALSE;
-    }();
-    (void)s_bDone;
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&icc);
 }
 
 bool CButton::Create(LPCWSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nID)
 {
-    return CWnd::Create(L"BUTTON", lpszCaption, dwStyle, Normalized(rect), pParent, nID);
+    return CWnd::Create(L"BUTTON", lpszCaption, dwStyle, rect, pParent, nID);
 }
 
 bool CButton::OnChildNotify(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
@@ -34,7 +20,7 @@ bool CButton::OnChildNotify(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pR
 
 bool CStatic::Create(LPCWSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nID)
 {
-    return CWnd::Create(L"STATIC", lpszText, dwStyle, Normalized(rect), pParent, nID);
+    return CWnd::Create(L"STATIC", lpszText, dwStyle, rect, pParent, nID);
 }
 
 bool CStatic::OnChildNotify(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
@@ -51,7 +37,7 @@ bool CStatic::OnChildNotify(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pR
 bool CSliderCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nID)
 {
     AfxInitCommonControls();
-    return CWnd::Create(TRACKBAR_CLASSW, L"", dwStyle, Normalized(rect), pParent, nID);
+    return CWnd::Create(TRACKBAR_CLASSW, L"", dwStyle, rect, pParent, nID);
 }
 
 void CSliderCtrl::SetRange(int nMin, int nMax, bool bRedraw)

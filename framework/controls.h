@@ -5,14 +5,13 @@
 // SubclassDlgItem(id, pDialog).
 #pragma once
 
-#include <string>
 #include <windows.h>
 #include <commctrl.h>
 
 #include "wnd.h"
 
-// Registers the common control classes (bars, trackbars, status bars) once
-// per process; dialogs and controls call it before they are made.
+// Registers the common control classes (bars, trackbars, status bars);
+// dialogs and controls call it before they are made, as often as they like.
 void AfxInitCommonControls();
 
 // A push button, check box or radio button.

@@ -31,8 +31,6 @@ public:
     // A modeless dialog's keyboard navigation.
     bool PreTranslateMessage(MSG* pMsg) override;
 
-    UINT GetTemplateID() const { return m_nIDTemplate; }
-
 protected:
     bool OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI) override;
 

@@ -86,13 +86,11 @@ void CFrameWnd::AddControlBar(CControlBar* pBar)
 
 void CFrameWnd::RemoveControlBar(CControlBar* pBar)
 {
-    for (auto it = m_bars.begin(); it != m_bars.end(); ++it) {
-        if (*it == pBar) {
-            m_bars.erase(it);
-            pBar->m_pDockFrame = nullptr;
-            return;
-        }
-    }
+    auto it = std::find(m_bars.begin(), m_bars.end(), pBar);
+    if (it == m_bars.end())
+        return;
+    m_bars.erase(it);
+    pBar->m_pDockFrame = nullptr;
 }
 
 void CFrameWnd::RepositionBars(RECT& rc)

@@ -42,7 +42,7 @@ world=$root/build/run/world
 scripts/world.sh start "$world" $arch
 trap 'scripts/world.sh stop "$world"' EXIT
 . "$world/env"
-"$VISTREL_WINE" "$exe" "$winmovie" > build/run/player.log 2>&1 &
+"$WINELOADER" "$exe" "$winmovie" > build/run/player.log 2>&1 &
 player=$!
 
 # Wait for the main window to show, then give it a moment to paint.

@@ -35,9 +35,9 @@ fi
 if [ -p /dev/stdout ] || [ -p /dev/stderr ]; then
   out=$(mktemp)
   rc=0
-  "$VISTREL_WINE" "$@" >"$out" 2>&1 || rc=$?
+  "$WINELOADER" "$@" >"$out" 2>&1 || rc=$?
   cat "$out"
   rm -f "$out"
   exit $rc
 fi
-exec "$VISTREL_WINE" "$@"
+exec "$WINELOADER" "$@"

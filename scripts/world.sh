@@ -10,7 +10,7 @@
 #   world.sh env DIR                 print the environment (export lines)
 #
 # ARCH is win32 or win64 (default win32): the Windows programs run there, and
-# so which Wine loader runs them (VISTREL_WINE in the environment).
+# so which Wine loader runs them (WINELOADER in the environment).
 #
 # Options through the environment:
 #   VISTREL_DISPLAY=:N   use this existing X display instead of a private Xvfb
@@ -38,7 +38,6 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export WINEARCH=$arch
 export WINELOADER=$loader
-export VISTREL_WINE=$loader
 export XDG_RUNTIME_DIR=$dir/run
 export PULSE_SERVER=unix:$dir/run/pulse/native
 export PULSE_COOKIE=$dir/home/.config/pulse/cookie
@@ -83,11 +82,11 @@ start() {
   (
     . "$dir/env"
     if [ ! -f "$WINEPREFIX/.vistrel-ready" ]; then
-      "$VISTREL_WINE" wineboot --init >"$dir/wineboot.log" 2>&1 ||
+      "$WINELOADER" wineboot --init >"$dir/wineboot.log" 2>&1 ||
         die "wineboot failed (see $dir/wineboot.log)"
       # Without a window manager, managed windows cost Wine about two
       # seconds whenever one is hidden or destroyed; unmanaged ones do not.
-      "$VISTREL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+      "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
         >>"$dir/wineboot.log" 2>&1
       wineserver -w
       touch "$WINEPREFIX/.vistrel-ready"

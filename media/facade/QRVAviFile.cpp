@@ -37,7 +37,9 @@ long FormatSize(PAVISTREAM pStream, long nPos)
     return cb;
 }
 
-QRVStreamTime StreamTimeOf(const AVISTREAMINFOW& info)
+}  // namespace
+
+QRVStreamTime QRVAviFile::StreamTimeOf(const AVISTREAMINFOW& info)
 {
     QRVStreamTime time;
     time.nRate = info.dwRate;
@@ -46,8 +48,6 @@ QRVStreamTime StreamTimeOf(const AVISTREAMINFOW& info)
     time.nLength = info.dwLength;
     return time;
 }
-
-}  // namespace
 
 QRVAviFile::QRVAviFile()
 {
@@ -71,7 +71,6 @@ void QRVAviFile::Reset()
         m_pAudioFormat[i].reset();
         m_audioEndTime[i] = 0;
         m_pAudioInfo[i].reset();
-        m_audioTime[i] = QRVStreamTime();
         m_videoHandles[i] = nullptr;
         m_pVideoFormat[i].reset();
         m_cbVideoFormat[i] = 0;
@@ -81,7 +80,6 @@ void QRVAviFile::Reset()
         m_cbOutputFormat[i] = 0;
         m_pDecoder[i].reset();
         m_pVideoInfo[i].reset();
-        m_videoTime[i] = QRVStreamTime();
         m_nPaletteSample[i] = -1;
     }
     m_bAllKeyFrames = 0;
@@ -210,8 +208,7 @@ bool QRVAviFile::OpenAudioStream(uint32_t nIndex)
         pWave->cbSize = 0;
     m_pAudioFormat[nIndex] = std::move(pFormat);
     m_pAudioInfo[nIndex] = std::move(pInfo);
-    m_audioTime[nIndex] = StreamTimeOf(*m_pAudioInfo[nIndex]);
-    m_audioEndTime[nIndex] = m_audioTime[nIndex].EndTime();
+    m_audioEndTime[nIndex] = AudioTime(nIndex).EndTime();
     return true;
 }
 
@@ -253,29 +250,28 @@ bool QRVAviFile::OpenVideoStream(uint32_t nIndex)
     }
     m_pVideoFormat[nIndex] = std::move(pFormat);
     m_cbVideoFormat[nIndex] = static_cast<uint32_t>(cb);
-    m_videoTime[nIndex] = StreamTimeOf(*pInfo);
     m_pVideoInfo[nIndex] = std::move(pInfo);
     return true;
 }
 
 long QRVAviFile::AudioTimeToSample(uint32_t nIndex, long nTime) const
 {
-    return nIndex < m_nAudioStreams ? m_audioTime[nIndex].TimeToSample(nTime) : 0;
+    return nIndex < m_nAudioStreams ? AudioTime(nIndex).TimeToSample(nTime) : 0;
 }
 
 long QRVAviFile::AudioSampleToTime(uint32_t nIndex, long nSample) const
 {
-    return nIndex < m_nAudioStreams ? m_audioTime[nIndex].SampleToTime(nSample) : -1;
+    return nIndex < m_nAudioStreams ? AudioTime(nIndex).SampleToTime(nSample) : -1;
 }
 
 long QRVAviFile::VideoTimeToSample(uint32_t nIndex, long nTime) const
 {
-    return nIndex < m_nVideoStreams ? m_videoTime[nIndex].TimeToSample(nTime) : -1;
+    return nIndex < m_nVideoStreams ? VideoTime(nIndex).TimeToSample(nTime) : -1;
 }
 
 long QRVAviFile::VideoSampleToTime(uint32_t nIndex, long nSample) const
 {
-    return nIndex < m_nVideoStreams ? m_videoTime[nIndex].SampleToTime(nSample) : -1;
+    return nIndex < m_nVideoStreams ? VideoTime(nIndex).SampleToTime(nSample) : -1;
 }
 
 long QRVAviFile::GetAudioReadSize(uint32_t nIndex)

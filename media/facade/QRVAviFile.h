@@ -114,6 +114,11 @@ private:
     bool PlatformKnowsFrame(uint32_t nIndex, long nFrame) const;
     bool DecodeOne(uint32_t nIndex, long nFrame, bool& bEmpty);
     bool PlatformFrame(uint32_t nIndex, long nFrame, BITMAPINFOHEADER** ppHeader, uint8_t** ppBits);
+    // A stream's rate, scale, start and length for our own exact time and
+    // sample conversions; the stream must be open.
+    QRVStreamTime AudioTime(uint32_t nIndex) const { return StreamTimeOf(*m_pAudioInfo[nIndex]); }
+    QRVStreamTime VideoTime(uint32_t nIndex) const { return StreamTimeOf(*m_pVideoInfo[nIndex]); }
+    static QRVStreamTime StreamTimeOf(const AVISTREAMINFOW& info);
     bool RefreshPalette(uint32_t nIndex, BITMAPINFOHEADER* pHeader, uint32_t nRoom, long nFrame);
     uint8_t* PaletteSlot(uint32_t nIndex) { return m_palettes + AVF_PALETTE_SLOT * nIndex; }
 
@@ -128,9 +133,6 @@ private:
     CBuffer m_pAudioFormat[AVF_MAX_STREAMS];
     long m_audioEndTime[AVF_MAX_STREAMS] = {};
     std::unique_ptr<AVISTREAMINFOW> m_pAudioInfo[AVF_MAX_STREAMS];
-    // Times and samples are converted by our own exact arithmetic.
-    QRVStreamTime m_audioTime[AVF_MAX_STREAMS];
-    QRVStreamTime m_videoTime[AVF_MAX_STREAMS];
 
     uint32_t m_nVideoStreams = 0;
     PAVISTREAM m_videoHandles[AVF_MAX_STREAMS] = {};

@@ -33,7 +33,7 @@ bool QRVAviFile::GetFrameOpen(uint32_t nIndex)
             return false;
         }
     }
-    m_videoEndTime[nIndex] = m_videoTime[nIndex].EndTime();
+    m_videoEndTime[nIndex] = VideoTime(nIndex).EndTime();
     return true;
 }
 
@@ -58,7 +58,7 @@ bool QRVAviFile::GetFrame(uint32_t nIndex, long nTime, BITMAPINFOHEADER** ppHead
     // The end time itself shows the last frame.
     if (nTime == m_videoEndTime[nIndex])
         --nTime;
-    const long nSample = m_videoTime[nIndex].TimeToSample(nTime);
+    const long nSample = VideoTime(nIndex).TimeToSample(nTime);
     return GetFrameAtSample(nIndex, nSample, ppHeader, ppBits, nFrame, bKeyFramesOnly);
 }
 
