@@ -1,10 +1,5 @@
 #include "QRVBaseThread.h"
 
-namespace {
-const int BT_DESTROY_PASSES = 10;
-const DWORD BT_DESTROY_WAIT_MS = 1000;
-}
-
 QRVBaseThread::~QRVBaseThread()
 {
     StopAndWait();
@@ -12,19 +7,18 @@ QRVBaseThread::~QRVBaseThread()
 
 void QRVBaseThread::StopAndWait()
 {
-    for (int i = 0; i < BT_DESTROY_PASSES; ++i) {
+    // The body may use its owner to the end, so it is never abandoned: a
+    // body slow to notice (a long read) is asked again every pass and
+    // waited for as long as it takes.
+    for (;;) {
         {
             CSingleLock lock(m_cs);
             if (m_pThread == nullptr)
                 return;
         }
         RequestStop();
-        Wait(BT_DESTROY_WAIT_MS);
+        Wait(m_dwStopPassMs);
     }
-    // Still running: abandon the thread. Its object is not deleted, as the
-    // thread may still use it.
-    CSingleLock lock(m_cs);
-    m_pThread = nullptr;
 }
 
 void QRVBaseThread::RefreshStatus()

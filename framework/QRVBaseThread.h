@@ -26,8 +26,7 @@ constexpr DWORD TW_NO_THREAD = static_cast<DWORD>(-2);
 class QRVBaseThread : public CObject {
 public:
     QRVBaseThread() = default;
-    // Asks a running thread to stop and waits for it, ten times a second at
-    // most; a thread still running after that is abandoned.
+    // Asks a running thread to stop and waits until it has ended.
     ~QRVBaseThread() override;
 
     // Begins a new thread running Run(). Null when the thread of an earlier
@@ -54,6 +53,8 @@ protected:
     // Destructors of subclasses whose Run() uses their own members call
     // this first: it ends the thread while those members still exist.
     void StopAndWait();
+    // How long each pass of StopAndWait waits before asking again.
+    void SetStopPassWait(DWORD dwMilliseconds) { m_dwStopPassMs = dwMilliseconds; }
 
 private:
     static UINT ThreadEntry(LPVOID pParam);
@@ -64,4 +65,5 @@ private:
     std::atomic<LONG> m_nStatus{TS_NEVER_BEGUN};
     std::atomic<bool> m_bStopRequest{false};    // polled by the body
     std::atomic<LONG> m_nExitCode{0};
+    DWORD m_dwStopPassMs = 1000;
 };

@@ -163,3 +163,52 @@ TEST(BaseThread, HundredsOfBeginStopCyclesLeaveNoThreadBehind)
     EXPECT_EQ(thread.m_nRuns, CYCLES);
     EXPECT_LE(CountProcessThreads(), nBefore + 1);
 }
+
+namespace {
+
+// A body busy with something long (it ignores stop requests) that ends only
+// after more stop requests than the destructor once gave it passes. Its
+// gate and counter live outside the object, so that a body left running
+// touches nothing that was destroyed.
+struct CSlowState {
+    CHandle gate{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::atomic<int> nRequests{0};
+    std::atomic<bool> bEnded{false};
+};
+
+class CSlowThread : public QRVBaseThread {
+public:
+    explicit CSlowThread(CSlowState& state) : m_state(state) { SetStopPassWait(1); }
+    ~CSlowThread() override { StopAndWait(); }
+    void RequestStop() override
+    {
+        QRVBaseThread::RequestStop();
+        if (++m_state.nRequests > 10)
+            ::SetEvent(m_state.gate.Get());
+    }
+
+protected:
+    LONG Run() override
+    {
+        CSlowState& state = m_state;
+        ::WaitForSingleObject(state.gate.Get(), INFINITE);
+        state.bEnded = true;
+        return 0;
+    }
+
+private:
+    CSlowState& m_state;
+};
+
+} // namespace
+
+TEST(BaseThread, DestructorWaitsForABodySlowToNoticeTheStopRequest)
+{
+    CSlowState state;
+    auto* pThread = new CSlowThread(state);
+    ASSERT_NE(pThread->BeginThread(), nullptr);
+    delete pThread;
+    EXPECT_TRUE(state.bEnded);
+    EXPECT_GT(state.nRequests, 10);
+    ::SetEvent(state.gate.Get());   // lets a body left behind end before the state goes
+}
