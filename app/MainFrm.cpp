@@ -9,7 +9,7 @@ namespace {
 constexpr int FRAME_INITIAL_WIDTH = 400;
 constexpr int FRAME_INITIAL_HEIGHT = 320;
 
-} // namespace
+}  // namespace
 
 CMainFrame::CMainFrame() = default;
 
@@ -64,8 +64,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW* pcs)
     ModifyStyleEx(WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE, 0, SWP_FRAMECHANGED);
 
     m_pView = std::make_unique<CPlayerView>();
-    if (!m_pView->Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW, RECT{0, 0, 0, 0}, this,
-                        AFX_IDW_PANE_FIRST))
+    if (!m_pView->Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW, RECT{0, 0, 0, 0}, this, AFX_IDW_PANE_FIRST))
         return -1;
     SetActiveView(m_pView.get());
 

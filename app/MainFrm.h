@@ -38,7 +38,7 @@ private:
     int OnCreate(CREATESTRUCTW* pcs);
     void OnGetMinMaxInfo(MINMAXINFO* pMinMax);
 
-    std::unique_ptr<CPlayerView> m_pView;   // the view in pane AFX_IDW_PANE_FIRST
+    std::unique_ptr<CPlayerView> m_pView;  // the view in pane AFX_IDW_PANE_FIRST
     EPlayState m_nPlayState = EPlayState::PS_NONE;
     int m_nPosition = 0;
     int m_nLength = -1;

@@ -77,10 +77,9 @@ int ClampComponent(int nValue)
     return nValue < 0 ? 0 : (nValue > 255 ? 255 : nValue);
 }
 
-} // namespace
+}  // namespace
 
-bool FindOptionValue(const std::wstring& strUpperLine, const std::wstring& strMarker,
-                     std::wstring& strValue)
+bool FindOptionValue(const std::wstring& strUpperLine, const std::wstring& strMarker, std::wstring& strValue)
 {
     size_t nFound = strUpperLine.find(L"/" + strMarker);
     if (nFound == std::wstring::npos)

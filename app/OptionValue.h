@@ -10,8 +10,7 @@
 // The text after the first "/" + strMarker (else "-" + strMarker) in
 // strUpperLine, leading white space removed; false when neither occurs.
 // strUpperLine is the upper-cased command line; strMarker is upper case.
-bool FindOptionValue(const std::wstring& strUpperLine, const std::wstring& strMarker,
-                     std::wstring& strValue);
+bool FindOptionValue(const std::wstring& strUpperLine, const std::wstring& strMarker, std::wstring& strValue);
 
 // Two numbers "a ,b" (blanks allowed before the comma and before each
 // number). Numbers beyond the int range saturate.

@@ -5,7 +5,7 @@ namespace {
 // High bit of the packed version: a system outside the NT family.
 constexpr DWORD PACKED_NOT_NT = 0x80000000;
 
-} // namespace
+}  // namespace
 
 int OsVersionCode(DWORD dwPackedVersion, const OSVERSIONINFOEXW* pInfo)
 {

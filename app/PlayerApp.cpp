@@ -19,7 +19,7 @@ RECT GetWorkArea()
     return rc;
 }
 
-} // namespace
+}  // namespace
 
 CPlayerApp::CPlayerApp() = default;
 
@@ -61,7 +61,7 @@ bool CPlayerApp::InitApplication()
 
 bool CPlayerApp::InitInstance()
 {
-    AfxOleInit();   // for the frame's drop target; the result is not tested
+    AfxOleInit();  // for the frame's drop target; the result is not tested
 
     m_config.ParseCommandLine(m_lpCmdLine);
 
@@ -88,11 +88,11 @@ bool CPlayerApp::OpenCommandLineMovie()
         return true;
     if (::GetFileAttributesW(m_config.m_strMovieFile.c_str()) == INVALID_FILE_ATTRIBUTES) {
         AfxMessageBox(IDS_FILE_NOT_FOUND, {m_config.m_strMovieFile}, MB_OK);
-        return true;   // the player starts empty
+        return true;  // the player starts empty
     }
     CPlayerView* pView = m_pMainFrame->GetPlayerView();
     if (pView != nullptr && !pView->OpenFile(m_config.m_strMovieFile))
-        return false;   // the view has shown why
+        return false;  // the view has shown why
     return true;
 }
 
@@ -100,7 +100,7 @@ void CPlayerApp::ShowFirstState()
 {
     CMainFrame& frame = *m_pMainFrame;
     if (m_config.m_bFullScreen) {
-        frame.ToggleFullScreen();   // shows the window; position and size do not apply
+        frame.ToggleFullScreen();  // shows the window; position and size do not apply
         frame.Invalidate();
         return;
     }
@@ -108,8 +108,7 @@ void CPlayerApp::ShowFirstState()
         frame.ShowWindow(SW_SHOWMAXIMIZED);
         return;
     }
-    CStartPlacement placement =
-        ComputeStartPlacement(m_config, frame.GetWindowRect(), GetWorkArea());
+    CStartPlacement placement = ComputeStartPlacement(m_config, frame.GetWindowRect(), GetWorkArea());
     if (placement.bMove)
         frame.SetWindowPos(nullptr, placement.x, placement.y, placement.cx, placement.cy,
                            SWP_NOZORDER | SWP_NOACTIVATE);

@@ -34,8 +34,8 @@ private:
     bool OpenCommandLineMovie();
     void ShowFirstState();
 
-    CPlayerConfig m_config;                     // filled once, in InitInstance
-    std::unique_ptr<CMainFrame> m_pMainFrame;   // object of m_pMainWnd
+    CPlayerConfig m_config;                    // filled once, in InitInstance
+    std::unique_ptr<CMainFrame> m_pMainFrame;  // object of m_pMainWnd
     bool m_bClassRegistered = false;
 };
 

@@ -35,8 +35,7 @@ bool TokenIsKeyword(const std::wstring& strToken, const std::wstring& strKeyword
 bool TokenBeginsWith(const std::wstring& strToken, const wchar_t* pszPrefix)
 {
     size_t nPrefix = wcslen(pszPrefix);
-    return strToken.size() >= nPrefix &&
-           EqualNoCase(strToken.c_str(), nPrefix, pszPrefix, nPrefix);
+    return strToken.size() >= nPrefix && EqualNoCase(strToken.c_str(), nPrefix, pszPrefix, nPrefix);
 }
 
 bool IsOptionStart(wchar_t ch)
@@ -44,7 +43,7 @@ bool IsOptionStart(wchar_t ch)
     return ch == L'/' || ch == L'-';
 }
 
-} // namespace
+}  // namespace
 
 // What one parse needs besides the arguments: the keywords of the
 // resources' language and the upper-cased command line for the values.
@@ -73,8 +72,7 @@ void CPlayerConfig::ParseArguments(LPCWSTR lpszCommandLine, const std::vector<st
     context.strDelete = AfxLoadString(IDS_KEYWORD_DELETE);
     context.strUpperLine = lpszCommandLine != nullptr ? lpszCommandLine : L"";
     if (!context.strUpperLine.empty() && context.strUpperLine.size() <= MAXDWORD) {
-        ::CharUpperBuffW(&context.strUpperLine[0],
-                         static_cast<DWORD>(context.strUpperLine.size()));
+        ::CharUpperBuffW(&context.strUpperLine[0], static_cast<DWORD>(context.strUpperLine.size()));
     }
 
     for (size_t i = 1; i < args.size(); ++i) {
@@ -93,9 +91,9 @@ void CPlayerConfig::ParseOption(const std::wstring& strArgument, CParseContext& 
     size_t nStart = 1;
     for (;;) {
         size_t nEnd = strArgument.find_first_of(L"/-", nStart);
-        ParseToken(strArgument.substr(nStart, nEnd == std::wstring::npos ? std::wstring::npos
-                                                                         : nEnd - nStart),
-                   context);
+        ParseToken(
+            strArgument.substr(nStart, nEnd == std::wstring::npos ? std::wstring::npos : nEnd - nStart),
+            context);
         if (nEnd == std::wstring::npos)
             break;
         nStart = nEnd + 1;
@@ -154,8 +152,8 @@ void CPlayerConfig::ParseToken(const std::wstring& strToken, CParseContext& cont
     // Anything else, the empty token included, is ignored.
 }
 
-void CPlayerConfig::ReadPair(const std::wstring& strUpperLine, const wchar_t* pszMarker,
-                             int& nFirst, int& nSecond, int& bPercent)
+void CPlayerConfig::ReadPair(const std::wstring& strUpperLine, const wchar_t* pszMarker, int& nFirst,
+                             int& nSecond, int& bPercent)
 {
     std::wstring strValue;
     if (!FindOptionValue(strUpperLine, pszMarker, strValue))
@@ -168,7 +166,7 @@ void CPlayerConfig::ReadPair(const std::wstring& strUpperLine, const wchar_t* ps
 
 void CPlayerConfig::ParseMovieFile(const std::wstring& strArgument)
 {
-    const size_t nExt = 4;   // ".avi"
+    const size_t nExt = 4;  // ".avi"
     if (strArgument.size() >= nExt &&
         EqualNoCase(strArgument.c_str() + strArgument.size() - nExt, nExt, L".avi", nExt)) {
         m_strMovieFile = strArgument;

@@ -22,7 +22,7 @@ public:
     // The same with the argument vector given (argument 0 is the program).
     void ParseArguments(LPCWSTR lpszCommandLine, const std::vector<std::wstring>& args);
 
-    int m_nLeft = -1;           // pixels or percent; -1 = not given
+    int m_nLeft = -1;  // pixels or percent; -1 = not given
     int m_nTop = -1;
     int m_bPosPercent = 0;
     int m_bExitAtEnd = 0;
@@ -39,16 +39,16 @@ public:
     int m_bStayAtEnd = 0;
     COLORREF m_crBackground = RGB(0, 0, 0);
     int m_bDeleteFile = 0;
-    int m_nWidth = -1;          // pixels or percent; -1 = not given
+    int m_nWidth = -1;  // pixels or percent; -1 = not given
     int m_nHeight = -1;
     int m_bSizePercent = 0;
-    std::wstring m_strMovieFile;    // empty: no movie named
+    std::wstring m_strMovieFile;  // empty: no movie named
 
 private:
     struct CParseContext;
     void ParseOption(const std::wstring& strArgument, CParseContext& context);
     void ParseToken(const std::wstring& strToken, CParseContext& context);
-    static void ReadPair(const std::wstring& strUpperLine, const wchar_t* pszMarker,
-                         int& nFirst, int& nSecond, int& bPercent);
+    static void ReadPair(const std::wstring& strUpperLine, const wchar_t* pszMarker, int& nFirst,
+                         int& nSecond, int& bPercent);
     void ParseMovieFile(const std::wstring& strArgument);
 };

@@ -13,10 +13,10 @@ constexpr WORD PALETTE_VERSION = 0x300;
 constexpr UINT PALETTE_ENTRIES = 256;
 
 constexpr int VIEW_SETTLE_DELAY_MS = 500;
-constexpr ULONGLONG VIEW_LARGE_FILE = 1ull << 30;      // 1 GiB: warned about
+constexpr ULONGLONG VIEW_LARGE_FILE = 1ull << 30;  // 1 GiB: warned about
 constexpr int VIEW_MIN_FRAME_WIDTH = 400;
 constexpr int VIEW_MIN_FRAME_HEIGHT = 320;
-constexpr int VIEW_STOP_POLLS = 10;                    // of 25 ms, for a stop to land
+constexpr int VIEW_STOP_POLLS = 10;  // of 25 ms, for a stop to land
 constexpr DWORD VIEW_STOP_POLL_MS = 25;
 
 // Size of a file, 0 when it cannot be found.
@@ -34,7 +34,7 @@ CPlayerConfig* Config()
     return pApp != nullptr ? &pApp->GetConfig() : nullptr;
 }
 
-} // namespace
+}  // namespace
 
 CPlayerView::CPlayerView()
 {
@@ -48,7 +48,7 @@ LRESULT CPlayerView::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
     switch (nMsg) {
     case WM_ERASEBKGND:
-        return 1;   // OnDraw paints every pixel
+        return 1;  // OnDraw paints every pixel
     case WM_SIZE: {
         // The movie window fills the view.
         RECT rc = GetClientRect();
@@ -68,8 +68,8 @@ LRESULT CPlayerView::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
 bool CPlayerView::OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI)
 {
     static const CCmdEntry<CPlayerView> table[] = {
-        {ID_PLAY_PLAY,      &CPlayerView::OnPlayPause, nullptr},
-        {ID_PLAY_PAUSE,     &CPlayerView::OnPlayPause, nullptr},
+        {ID_PLAY_PLAY, &CPlayerView::OnPlayPause, nullptr},
+        {ID_PLAY_PAUSE, &CPlayerView::OnPlayPause, nullptr},
         {ID_PLAY_PLAYPAUSE, &CPlayerView::OnPlayPause, nullptr},
     };
     return DispatchCmd(this, table, nID, nCode, pCmdUI) || CView::OnCmdTable(nID, nCode, pCmdUI);
@@ -224,7 +224,7 @@ void CPlayerView::FitFrame()
     if (!::GetWindowPlacement(pFrame->m_hWnd, &wp))
         return;
     if (!pFrame->IsWindowVisible())
-        wp.showCmd = SW_HIDE;   // applying the placement must not show it
+        wp.showCmd = SW_HIDE;  // applying the placement must not show it
     const RECT& rcNormal = wp.rcNormalPosition;
     if (m_nExtraWidth == 0 || m_nExtraHeight == 0) {
         WINDOWPLACEMENT wpView{};
@@ -278,8 +278,7 @@ void CPlayerView::FitFrame()
 void CPlayerView::LoadBackground()
 {
     m_hBackground.Reset(static_cast<HBITMAP>(::LoadImageW(
-        AfxGetResourceHandle(), MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0,
-        LR_CREATEDIBSECTION)));
+        AfxGetResourceHandle(), MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!m_hBackground)
         return;
     BITMAP bm{};
@@ -322,13 +321,12 @@ void CPlayerView::OnDraw(HDC hDC)
     int x = cxClient > m_sizeBackground.cx ? (cxClient - m_sizeBackground.cx) / 2 : 0;
     int y = cyClient > m_sizeBackground.cy ? (cyClient - m_sizeBackground.cy) / 2 : 0;
 
-    CScopedSaveDC saved(hDC);   // clipping and palette go back as they were
+    CScopedSaveDC saved(hDC);  // clipping and palette go back as they were
     CScopedSelectPalette palette(hDC, m_pPalette.Get(), true);
     {
         CMemoryDC dcPicture(hDC);
         CScopedSelectObject select(dcPicture.Get(), m_hBackground.Get());
-        ::BitBlt(hDC, x, y, m_sizeBackground.cx, m_sizeBackground.cy, dcPicture.Get(), 0, 0,
-                 SRCCOPY);
+        ::BitBlt(hDC, x, y, m_sizeBackground.cx, m_sizeBackground.cy, dcPicture.Get(), 0, 0, SRCCOPY);
     }
     ::ExcludeClipRect(hDC, x, y, x + m_sizeBackground.cx, y + m_sizeBackground.cy);
     ::FillRect(hDC, &rcClient, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));

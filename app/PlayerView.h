@@ -31,11 +31,11 @@ public:
     int m_nExtraWidth = 0;
     int m_nExtraHeight = 0;
     bool m_bInitialized = false;
-    CGdiObject<HBITMAP> m_hBackground;   // background picture, a DIB section
-    CGdiObject<HPALETTE> m_pPalette;     // from its colour table at 8 bits or less
+    CGdiObject<HBITMAP> m_hBackground;  // background picture, a DIB section
+    CGdiObject<HPALETTE> m_pPalette;    // from its colour table at 8 bits or less
     SIZE m_sizeBackground{0, 0};
     bool m_bSeekWhilePlaying = false;
-    std::wstring m_strOpenFile;          // empty: no movie open
+    std::wstring m_strOpenFile;  // empty: no movie open
 
 protected:
     bool OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI) override;

@@ -14,14 +14,13 @@ struct CLocalFreeDeleter {
     void operator()(LPWSTR* p) const { ::LocalFree(p); }
 };
 
-} // namespace
+}  // namespace
 
 CArgumentVector SplitCommandLine(const std::wstring& strCommandLine)
 {
     CArgumentVector args;
     int nCount = 0;
-    std::unique_ptr<LPWSTR, CLocalFreeDeleter> argv(
-        ::CommandLineToArgvW(strCommandLine.c_str(), &nCount));
+    std::unique_ptr<LPWSTR, CLocalFreeDeleter> argv(::CommandLineToArgvW(strCommandLine.c_str(), &nCount));
     if (!argv)
         return args;
     for (int i = 0; i < nCount; ++i)

@@ -49,7 +49,7 @@ CStartPlacement MoveTo(int x, int y, CSize size)
     return placement;
 }
 
-} // namespace
+}  // namespace
 
 CStartPlacement ComputeStartPlacement(const CPlayerConfig& config, const RECT& rcWindow,
                                       const RECT& rcWorkArea)
@@ -67,10 +67,10 @@ CStartPlacement ComputeStartPlacement(const CPlayerConfig& config, const RECT& r
             // Percent of the distance from the screen's origin to the
             // work area's right and bottom edges. The product comes first,
             // so whole results stay whole (29 % of 100 is 29, not 28.999...).
-            const int x = TruncateToInt(static_cast<double>(config.m_nLeft) *
-                                        rcWorkArea.right / FULL_PERCENT);
-            const int y = TruncateToInt(static_cast<double>(config.m_nTop) *
-                                        rcWorkArea.bottom / FULL_PERCENT);
+            const int x =
+                TruncateToInt(static_cast<double>(config.m_nLeft) * rcWorkArea.right / FULL_PERCENT);
+            const int y =
+                TruncateToInt(static_cast<double>(config.m_nTop) * rcWorkArea.bottom / FULL_PERCENT);
             return MoveTo(x, y, size);
         }
         // Pixels: only a corner left of and above the work area's far

@@ -8,8 +8,8 @@
 class CPlayerConfig;
 
 struct CStartPlacement {
-    bool bMove = false;     // false: the window stays as it is
-    int x = 0;              // outer rectangle when bMove
+    bool bMove = false;  // false: the window stays as it is
+    int x = 0;           // outer rectangle when bMove
     int y = 0;
     int cx = 0;
     int cy = 0;

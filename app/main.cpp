@@ -3,9 +3,9 @@
 
 namespace {
 
-CPlayerApp theApp;   // the program's one application object
+CPlayerApp theApp;  // the program's one application object
 
-} // namespace
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPWSTR lpCmdLine, int nCmdShow)
 {

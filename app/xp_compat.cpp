@@ -9,18 +9,21 @@ namespace {
 
 typedef ULONGLONG(WINAPI* TickCount64Fn)();
 
-ULONGLONG WINAPI TickCount64FromTickCount() {
+ULONGLONG WINAPI TickCount64FromTickCount()
+{
     // High part counts the wrap-arounds of the 32-bit counter; good enough as
     // long as some call happens at least once every 49 days.
     static volatile LONG s_lastLow = 0;
     static volatile LONG s_high = 0;
     const DWORD now = GetTickCount();
     const DWORD last = static_cast<DWORD>(InterlockedExchange(&s_lastLow, static_cast<LONG>(now)));
-    if (now < last) InterlockedIncrement(&s_high);
+    if (now < last)
+        InterlockedIncrement(&s_high);
     return (static_cast<ULONGLONG>(static_cast<DWORD>(s_high)) << 32) | now;
 }
 
-ULONGLONG WINAPI CompatGetTickCount64() {
+ULONGLONG WINAPI CompatGetTickCount64()
+{
     static TickCount64Fn s_real = nullptr;
     static volatile LONG s_resolved = 0;
     if (!s_resolved) {

@@ -29,7 +29,7 @@ int RoundUpProduct(float fFactor, DWORD nCount)
     return static_cast<int>(std::ceil(static_cast<float>(fProduct)));
 }
 
-} // namespace
+}  // namespace
 
 // ---- refill thread --------------------------------------------------------
 
@@ -61,7 +61,7 @@ LONG QRVAudio::RefillLoop(QRVAudioThread& thread)
                 if (WriteBuffer(m_bRecording, &m_headers[nNext]))
                     m_nCurrent = nNext;
                 else
-                    m_bDone[nNext] = true;      // offered again next round
+                    m_bDone[nNext] = true;  // offered again next round
             }
             if (m_nCurrent != nNext && !thread.IsStopRequested())
                 ::SleepEx(AU_POLL_MS, FALSE);
@@ -80,8 +80,8 @@ struct QRVAudio::CCallbackArgs {
     DWORD_PTR dwParam1;
 };
 
-void CALLBACK QRVAudio::DeviceCallback(HANDLE hDevice, UINT uMsg, DWORD_PTR dwInstance,
-                                       DWORD_PTR dwParam1, DWORD_PTR /*dwParam2*/)
+void CALLBACK QRVAudio::DeviceCallback(HANDLE hDevice, UINT uMsg, DWORD_PTR dwInstance, DWORD_PTR dwParam1,
+                                       DWORD_PTR /*dwParam2*/)
 {
     CCallbackArgs args{hDevice, uMsg, dwParam1};
     QRVAudioRegistry::VisitIfLive(reinterpret_cast<QRVAudio*>(dwInstance), &OnDeviceNotice, &args);
@@ -238,14 +238,14 @@ MMRESULT QRVAudio::OpenDevice()
     MMRESULT nResult;
     if (m_bRecording) {
         HWAVEIN hWaveIn = nullptr;
-        nResult = Keep(::waveInOpen(&hWaveIn, WAVE_MAPPER, Format(), dwCallback, dwInstance,
-                                    CALLBACK_FUNCTION));
+        nResult =
+            Keep(::waveInOpen(&hWaveIn, WAVE_MAPPER, Format(), dwCallback, dwInstance, CALLBACK_FUNCTION));
         if (nResult == MMSYSERR_NOERROR)
             m_hDevice = hWaveIn;
     } else {
         HWAVEOUT hWaveOut = nullptr;
-        nResult = Keep(::waveOutOpen(&hWaveOut, WAVE_MAPPER, Format(), dwCallback, dwInstance,
-                                     CALLBACK_FUNCTION));
+        nResult =
+            Keep(::waveOutOpen(&hWaveOut, WAVE_MAPPER, Format(), dwCallback, dwInstance, CALLBACK_FUNCTION));
         if (nResult == MMSYSERR_NOERROR)
             m_hDevice = hWaveOut;
     }
@@ -306,8 +306,7 @@ bool QRVAudio::Close()
     if (m_bOpen && HasDevice()) {
         m_bStopping = true;
         if (UnprepareBuffers()) {
-            MMRESULT nResult = m_bRecording ? Keep(::waveInClose(WaveIn()))
-                                            : Keep(::waveOutClose(WaveOut()));
+            MMRESULT nResult = m_bRecording ? Keep(::waveInClose(WaveIn())) : Keep(::waveOutClose(WaveOut()));
             if (nResult == MMSYSERR_NOERROR) {
                 m_hDevice = nullptr;
                 bResult = true;
@@ -517,8 +516,7 @@ bool QRVAudio::Resume()
         Open(m_bRecording);
     if (m_bOpen) {
         m_nRepeatCount = 0;
-        MMRESULT nResult = m_bRecording ? Keep(::waveInStart(WaveIn()))
-                                        : Keep(::waveOutRestart(WaveOut()));
+        MMRESULT nResult = m_bRecording ? Keep(::waveInStart(WaveIn())) : Keep(::waveOutRestart(WaveOut()));
         m_bPlaying = nResult == MMSYSERR_NOERROR;
     } else {
         m_bPlaying = false;
@@ -542,7 +540,7 @@ bool QRVAudio::Stop()
         return false;
     }
     if (m_bRecording)
-        Keep(::waveInReset(WaveIn()));      // returns the buffers still queued
+        Keep(::waveInReset(WaveIn()));  // returns the buffers still queued
     if (IsRefillThreadRunning()) {
         m_bPlaying = false;
         Close();
@@ -557,8 +555,7 @@ void QRVAudio::SetStartTime(int nMs)
     m_nRepeatCount = 0;
 }
 
-int QRVAudio::ElapsedFromPosition(const MMTIME& time, float fMsPerSample, float fMsPerByte,
-                                  float fRate)
+int QRVAudio::ElapsedFromPosition(const MMTIME& time, float fMsPerSample, float fMsPerByte, float fRate)
 {
     int nElapsed = 0;
     switch (time.wType) {

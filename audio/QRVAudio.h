@@ -27,7 +27,7 @@ enum : int {
     AU_MAX_BUFFERS = 8,
     AU_MAX_BUFFER_SIZE = 22800,
     AU_POLL_MS = 20,
-    AU_OPEN_WAIT_ROUNDS = 100,      // rounds of AU_POLL_MS: two seconds
+    AU_OPEN_WAIT_ROUNDS = 100,  // rounds of AU_POLL_MS: two seconds
 };
 
 // Accepted range of the playback speed factor.
@@ -47,7 +47,7 @@ public:
         LONG Run() override;
 
     private:
-        QRVAudio* const m_pAudio;   // not owned: the engine that embeds us
+        QRVAudio* const m_pAudio;  // not owned: the engine that embeds us
     };
 
     QRVAudio();
@@ -94,8 +94,7 @@ public:
 
     // Milliseconds the device has played, from its position: rounded up
     // from the single-precision product, then scaled by the speed factor.
-    static int ElapsedFromPosition(const MMTIME& time, float fMsPerSample, float fMsPerByte,
-                                   float fRate);
+    static int ElapsedFromPosition(const MMTIME& time, float fMsPerSample, float fMsPerByte, float fRate);
 
     bool IsOpen() const { return m_bOpen; }
     bool IsPlaying() const { return m_bPlaying; }
@@ -120,15 +119,15 @@ protected:
     WAVEHDR* GetHeader(UINT nIndex) { return nIndex < AU_MAX_BUFFERS ? &m_headers[nIndex] : nullptr; }
     void SetPlaying(bool bPlaying) { m_bPlaying = bPlaying; }
 
-    std::atomic<int> m_nReadCursor{0};      // next source sample; the subclass's
-    std::atomic<int> m_nLastPosition{-1};   // last clock reading checked by the subclass
-    std::atomic<UINT> m_nRepeatCount{0};    // equal readings in a row
+    std::atomic<int> m_nReadCursor{0};     // next source sample; the subclass's
+    std::atomic<int> m_nLastPosition{-1};  // last clock reading checked by the subclass
+    std::atomic<UINT> m_nRepeatCount{0};   // equal readings in a row
 
 private:
     struct CCallbackArgs;
 
-    static void CALLBACK DeviceCallback(HANDLE hDevice, UINT uMsg, DWORD_PTR dwInstance,
-                                        DWORD_PTR dwParam1, DWORD_PTR dwParam2);
+    static void CALLBACK DeviceCallback(HANDLE hDevice, UINT uMsg, DWORD_PTR dwInstance, DWORD_PTR dwParam1,
+                                        DWORD_PTR dwParam2);
     static void OnDeviceNotice(QRVAudio* pAudio, void* pArgs);
     LONG RefillLoop(QRVAudioThread& thread);
 
@@ -143,8 +142,8 @@ private:
     HWAVEOUT WaveOut() const { return static_cast<HWAVEOUT>(m_hDevice.load()); }
     HWAVEIN WaveIn() const { return static_cast<HWAVEIN>(m_hDevice.load()); }
 
-    std::atomic<bool> m_bStopping{false};   // while set the thread refills nothing
-    CCriticalSection m_cs;                  // opening, closing, buffers, hand-overs
+    std::atomic<bool> m_bStopping{false};  // while set the thread refills nothing
+    CCriticalSection m_cs;                 // opening, closing, buffers, hand-overs
     std::atomic<bool> m_bRecording{false};
     std::atomic<int> m_nStartTime{-1};
     std::atomic<void*> m_hDevice{nullptr};  // HWAVEOUT or HWAVEIN; null while closed
@@ -155,7 +154,7 @@ private:
     std::atomic<bool> m_bDone[AU_MAX_BUFFERS] = {};
     std::atomic<bool> m_bOpenNotice{false};
     std::atomic<bool> m_bCloseNotice{false};
-    std::atomic<int> m_nCurrent{-1};        // buffer written last
+    std::atomic<int> m_nCurrent{-1};  // buffer written last
     std::atomic<bool> m_bOpen{false};
     std::atomic<bool> m_bPlaying{false};
     int m_nBufferSize = 0;

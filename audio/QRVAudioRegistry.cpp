@@ -9,7 +9,7 @@ namespace {
 
 struct CRegistry {
     CCriticalSection cs;
-    std::unordered_map<const QRVAudio*, DWORD> map;     // engine -> 0
+    std::unordered_map<const QRVAudio*, DWORD> map;  // engine -> 0
 };
 
 // Created with the first engine and kept to the end of the process, so
@@ -20,7 +20,7 @@ CRegistry& Registry()
     return *s_pRegistry;
 }
 
-} // namespace
+}  // namespace
 
 namespace QRVAudioRegistry {
 
@@ -50,4 +50,4 @@ bool VisitIfLive(QRVAudio* pAudio, void (*pfnVisit)(QRVAudio*, void*), void* pCo
     return true;
 }
 
-} // namespace QRVAudioRegistry
+}  // namespace QRVAudioRegistry

@@ -14,4 +14,4 @@ void Remove(QRVAudio* pAudio);
 // pAudio is not registered.
 bool VisitIfLive(QRVAudio* pAudio, void (*pfnVisit)(QRVAudio*, void*), void* pContext);
 
-} // namespace QRVAudioRegistry
+}  // namespace QRVAudioRegistry

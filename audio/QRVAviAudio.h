@@ -58,7 +58,7 @@ private:
     // The stream as the facade takes it; out of range when none is chosen.
     uint32_t StreamIndex() const { return static_cast<uint32_t>(m_nStream); }
 
-    QRVAviFile m_file;              // the sound track's own facade
-    int m_nStream = -1;             // among the file's sound streams; -1 = none
+    QRVAviFile m_file;                  // the sound track's own facade
+    int m_nStream = -1;                 // among the file's sound streams; -1 = none
     std::unique_ptr<BYTE[]> m_pFormat;  // what GetFormat hands out
 };

@@ -57,8 +57,9 @@ void DrawScreen(QRVCanvas& c)
     const int32_t gx = w * 70 / 100, gy = h * 5 / 100, gw = w * 25 / 100, gh = h * 25 / 100;
     for (int32_t y = 0; y < gh; ++y)
         for (int32_t x = 0; x < gw; ++x)
-            c.Set(gx + x, gy + y, static_cast<uint32_t>(x * 255 / gw) << 16 |
-                                      static_cast<uint32_t>(y * 255 / gh) << 8 | 0x80);
+            c.Set(gx + x, gy + y,
+                  static_cast<uint32_t>(x * 255 / gw) << 16 | static_cast<uint32_t>(y * 255 / gh) << 8 |
+                      0x80);
     // Photo-like patch, bottom left: smooth shapes with a little grain.
     const int32_t px = w * 5 / 100, py = h * 70 / 100, pw = w * 20 / 100, ph = h * 22 / 100;
     for (int32_t y = 0; y < ph; ++y) {
@@ -124,14 +125,13 @@ const TestFrame& GetFrame(int32_t nWidth, int32_t nHeight, int nBits, FrameKind 
             std::exit(1);
         }
     }
-    t.nStream = InflatedSize(t.frame, QRVScreenCodec::InflateBytes(
-                                          QRVBitmapHeader{40, nWidth, nHeight, 1, static_cast<uint16_t>(nBits),
-                                                          0, 0, 0, 0, 0, 0}));
+    t.nStream =
+        InflatedSize(t.frame, QRVScreenCodec::InflateBytes(QRVBitmapHeader{
+                                  40, nWidth, nHeight, 1, static_cast<uint16_t>(nBits), 0, 0, 0, 0, 0, 0}));
     return t;
 }
 
-template <typename F>
-double BestSeconds(F f, int nRounds)
+template <typename F> double BestSeconds(F f, int nRounds)
 {
     double fBest = 1e9;
     for (int i = 0; i < nRounds; ++i) {
@@ -147,8 +147,8 @@ void Decode(benchmark::State& state, int32_t nWidth, int32_t nHeight, int nBits,
 {
     const TestFrame& t = GetFrame(nWidth, nHeight, nBits, kind);
 
-    QRVBitmapHeader in{40, nWidth, nHeight, 1, static_cast<uint16_t>(nBits), BmhFourCC('q', 'r', 'v', 'c'),
-                       0, 0, 0, 0, 0};
+    QRVBitmapHeader in{40, nWidth, nHeight, 1, static_cast<uint16_t>(nBits), BmhFourCC('q', 'r', 'v', 'c'), 0,
+                       0,  0,      0,       0};
     QRVBitmapHeader out = in;
     out.biCompression = BMH_RGB;
     QRVScreenDecoderPtr pDecoder(QRVScreenCodec::Create());
@@ -185,8 +185,18 @@ void Decode(benchmark::State& state, int32_t nWidth, int32_t nHeight, int nBits,
         const int nRepeat = std::max(1, static_cast<int>(2e-3 / std::max(1e-7, BestSeconds(inflate, 3))));
         double fDecode = 1e9, fInflate = 1e9;
         for (int nRound = 0; nRound < 7; ++nRound) {
-            fInflate = std::min(fInflate, BestSeconds([&] { for (int i = 0; i < nRepeat; ++i) inflate(); }, 1));
-            fDecode = std::min(fDecode, BestSeconds([&] { for (int i = 0; i < nRepeat; ++i) decode(); }, 1));
+            fInflate = std::min(fInflate, BestSeconds(
+                                              [&] {
+                                                  for (int i = 0; i < nRepeat; ++i)
+                                                      inflate();
+                                              },
+                                              1));
+            fDecode = std::min(fDecode, BestSeconds(
+                                            [&] {
+                                                for (int i = 0; i < nRepeat; ++i)
+                                                    decode();
+                                            },
+                                            1));
         }
         state.counters["inflate_us"] = fInflate / nRepeat * 1e6;
         state.counters["decode_us"] = fDecode / nRepeat * 1e6;

@@ -33,13 +33,13 @@ CWinThread* QRVBaseThread::BeginThread()
     if (m_pThread != nullptr) {
         RefreshStatus();
         if (m_nStatus != TS_ENDED)
-            return nullptr;             // the earlier thread still runs
+            return nullptr;  // the earlier thread still runs
     }
     delete m_pThread;
     m_pThread = nullptr;
     m_nExitCode = 0;
-    CWinThread* pThread = AfxBeginThread(&QRVBaseThread::ThreadEntry, this, THREAD_PRIORITY_NORMAL,
-                                         0, CREATE_SUSPENDED, nullptr);
+    CWinThread* pThread = AfxBeginThread(&QRVBaseThread::ThreadEntry, this, THREAD_PRIORITY_NORMAL, 0,
+                                         CREATE_SUSPENDED, nullptr);
     m_bStopRequest = false;
     // Released only after auto-delete is off and the object is stored, so
     // that the thread object cannot delete itself under us.

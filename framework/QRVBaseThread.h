@@ -17,7 +17,7 @@ enum : LONG {
     TS_NEVER_BEGUN = 0,
     TS_RUNNING = 1,
     TS_ENDED = 3,
-    TS_NOT_BEGUN = 4,   // failed to begin (as a status); no thread object (from QueryStatus)
+    TS_NOT_BEGUN = 4,  // failed to begin (as a status); no thread object (from QueryStatus)
 };
 
 // What Wait() gives when there is no thread to wait for.
@@ -60,10 +60,10 @@ private:
     static UINT ThreadEntry(LPVOID pParam);
     void RefreshStatus();
 
-    CCriticalSection m_cs;                      // guards m_pThread and m_nStatus changes
-    CWinThread* m_pThread = nullptr;            // owned (auto-delete off)
+    CCriticalSection m_cs;            // guards m_pThread and m_nStatus changes
+    CWinThread* m_pThread = nullptr;  // owned (auto-delete off)
     std::atomic<LONG> m_nStatus{TS_NEVER_BEGUN};
-    std::atomic<bool> m_bStopRequest{false};    // polled by the body
+    std::atomic<bool> m_bStopRequest{false};  // polled by the body
     std::atomic<LONG> m_nExitCode{0};
     DWORD m_dwStopPassMs = 1000;
 };

@@ -8,8 +8,7 @@ bool AfxLoadString(UINT nID, std::wstring& strOut)
     // With a zero buffer size the system hands out a read-only pointer to
     // the resource text and its length, so no length limit applies.
     const wchar_t* pText = nullptr;
-    int nLength = ::LoadStringW(AfxGetResourceHandle(), nID,
-                                reinterpret_cast<LPWSTR>(&pText), 0);
+    int nLength = ::LoadStringW(AfxGetResourceHandle(), nID, reinterpret_cast<LPWSTR>(&pText), 0);
     if (nLength <= 0 || pText == nullptr)
         return false;
     strOut.assign(pText, static_cast<size_t>(nLength));
@@ -23,12 +22,11 @@ std::wstring AfxLoadString(UINT nID)
     return str;
 }
 
-std::wstring AfxFormatString(const std::wstring& strFormat,
-                             const std::vector<std::wstring>& insertions)
+std::wstring AfxFormatString(const std::wstring& strFormat, const std::vector<std::wstring>& insertions)
 {
     std::wstring strOut;
     strOut.reserve(strFormat.size());
-    size_t nNext = 0;   // next insertion for %s and %d
+    size_t nNext = 0;  // next insertion for %s and %d
     auto insert = [&](size_t nIndex) {
         if (nIndex < insertions.size())
             strOut += insertions[nIndex];
@@ -55,8 +53,7 @@ std::wstring AfxFormatString(const std::wstring& strFormat,
     return strOut;
 }
 
-std::wstring AfxFormatString(const std::wstring& strFormat,
-                             std::initializer_list<std::wstring> insertions)
+std::wstring AfxFormatString(const std::wstring& strFormat, std::initializer_list<std::wstring> insertions)
 {
     return AfxFormatString(strFormat, std::vector<std::wstring>(insertions));
 }

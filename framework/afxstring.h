@@ -16,7 +16,5 @@ bool AfxLoadString(UINT nID, std::wstring& strOut);
 //   %s, %d     the next insertion in order (numbers come as their text);
 //   %%         a single percent sign.
 // A missing insertion gives nothing; any other "%" stays as it is.
-std::wstring AfxFormatString(const std::wstring& strFormat,
-                             const std::vector<std::wstring>& insertions);
-std::wstring AfxFormatString(const std::wstring& strFormat,
-                             std::initializer_list<std::wstring> insertions);
+std::wstring AfxFormatString(const std::wstring& strFormat, const std::vector<std::wstring>& insertions);
+std::wstring AfxFormatString(const std::wstring& strFormat, std::initializer_list<std::wstring> insertions);

@@ -12,17 +12,16 @@
 #include "object.h"
 
 enum ECmdMsg {
-    CN_COMMAND,             // carry the command out
-    CN_UPDATE_COMMAND_UI,   // run its update handler
-    CN_QUERY_HANDLER        // only tell whether a command handler exists
+    CN_COMMAND,            // carry the command out
+    CN_UPDATE_COMMAND_UI,  // run its update handler
+    CN_QUERY_HANDLER       // only tell whether a command handler exists
 };
 
 // One row of a command table of class T.
-template <class T>
-struct CCmdEntry {
+template <class T> struct CCmdEntry {
     UINT nID;
-    void (T::*pfnCommand)();          // null: the command is not carried out here
-    void (T::*pfnUpdate)(CCmdUI&);    // null: its state is not decided here
+    void (T::*pfnCommand)();        // null: the command is not carried out here
+    void (T::*pfnUpdate)(CCmdUI&);  // null: its state is not decided here
 };
 
 class CCmdTarget : public CObject {
@@ -41,8 +40,7 @@ protected:
     virtual bool OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI) { return false; }
 
     template <class T, size_t N>
-    static bool DispatchCmd(T* pThis, const CCmdEntry<T> (&table)[N], UINT nID, ECmdMsg nCode,
-                            CCmdUI* pCmdUI)
+    static bool DispatchCmd(T* pThis, const CCmdEntry<T> (&table)[N], UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI)
     {
         for (const CCmdEntry<T>& row : table) {
             if (row.nID != nID)

@@ -14,7 +14,7 @@ public:
     virtual ~CCmdUI() = default;
 
     virtual void Enable(bool bOn = true);
-    virtual void SetCheck(int nCheck = 1);      // 0 clear, 1 checked, 2 indeterminate
+    virtual void SetCheck(int nCheck = 1);  // 0 clear, 1 checked, 2 indeterminate
     virtual void SetText(const std::wstring& strText);
 
     // True when the item is a submenu whose first item carries m_nID.
@@ -44,6 +44,6 @@ public:
     void SetText(const std::wstring& strText) override;
     bool IsSubMenu() const override { return m_hSubMenu != nullptr; }
 
-    HMENU m_hMenu;      // menu that holds the item (not owned)
-    HMENU m_hSubMenu;   // the item's submenu, or null (not owned)
+    HMENU m_hMenu;     // menu that holds the item (not owned)
+    HMENU m_hSubMenu;  // the item's submenu, or null (not owned)
 };

@@ -35,5 +35,5 @@ public:
 
 private:
     friend class CFrameWnd;
-    CFrameWnd* m_pDockFrame = nullptr;   // the frame that lays it out (not owned)
+    CFrameWnd* m_pDockFrame = nullptr;  // the frame that lays it out (not owned)
 };

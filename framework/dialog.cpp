@@ -55,7 +55,7 @@ bool CDialog::CreateModeless()
     HWND hDlg = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), OwnerHwnd(),
                                      &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     if (hDlg != nullptr && m_hWnd != hDlg) {
-        ::DestroyWindow(hDlg);   // could not be tied to this object
+        ::DestroyWindow(hDlg);  // could not be tied to this object
         return false;
     }
     return hDlg != nullptr;

@@ -41,6 +41,6 @@ private:
     void OnCancelCommand() { OnCancel(); }
 
     UINT m_nIDTemplate;
-    CWnd* m_pParent;        // not owned; null: the application's main window
+    CWnd* m_pParent;  // not owned; null: the application's main window
     bool m_bModal = false;
 };

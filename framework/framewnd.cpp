@@ -33,11 +33,11 @@ bool CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     cs.hInstance = AfxGetInstanceHandle();
     bool bPrepared = PreCreateWindow(cs);
     if (hMenu != nullptr && (!bPrepared || cs.hMenu != hMenu))
-        ::DestroyMenu(hMenu);   // not used
+        ::DestroyMenu(hMenu);  // not used
     if (!bPrepared)
         return false;
 
-    cs.style &= ~static_cast<LONG>(WS_VISIBLE);   // shown by the caller
+    cs.style &= ~static_cast<LONG>(WS_VISIBLE);  // shown by the caller
     m_hMenuDefault = cs.hMenu;
     if (!CreateEx(cs)) {
         if (m_hMenuDefault != nullptr && ::IsMenu(m_hMenuDefault))
@@ -47,12 +47,12 @@ bool CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     }
 
     // Icons of the resource, when there are (shared: the system frees them).
-    auto hIconBig = static_cast<HICON>(::LoadImageW(
-        hInst, MAKEINTRESOURCEW(nIDResource), IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
-        ::GetSystemMetrics(SM_CYICON), LR_SHARED));
-    auto hIconSmall = static_cast<HICON>(::LoadImageW(
-        hInst, MAKEINTRESOURCEW(nIDResource), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-        ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    auto hIconBig = static_cast<HICON>(::LoadImageW(hInst, MAKEINTRESOURCEW(nIDResource), IMAGE_ICON,
+                                                    ::GetSystemMetrics(SM_CXICON),
+                                                    ::GetSystemMetrics(SM_CYICON), LR_SHARED));
+    auto hIconSmall = static_cast<HICON>(::LoadImageW(hInst, MAKEINTRESOURCEW(nIDResource), IMAGE_ICON,
+                                                      ::GetSystemMetrics(SM_CXSMICON),
+                                                      ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     if (hIconBig != nullptr)
         SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hIconBig));
     if (hIconSmall != nullptr)
@@ -165,7 +165,7 @@ LRESULT CFrameWnd::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_INITMENUPOPUP:
-        if (HIWORD(lParam) == 0)    // not the system menu
+        if (HIWORD(lParam) == 0)  // not the system menu
             OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
         return 0;
     case WM_IDLEUPDATECMDUI:
@@ -184,7 +184,7 @@ void CFrameWnd::OnInitMenuPopup(HMENU hPopup)
     for (int nIndex = 0; nIndex < ::GetMenuItemCount(hPopup); ++nIndex) {
         UINT nID = ::GetMenuItemID(hPopup, nIndex);
         if (nID == 0)
-            continue;   // separator
+            continue;  // separator
         if (nID == static_cast<UINT>(-1)) {
             // A submenu: updated with the id of its first item, and never
             // disabled for want of a handler.

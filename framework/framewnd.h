@@ -60,6 +60,6 @@ protected:
 private:
     void OnNcDestroy();
 
-    CView* m_pViewActive = nullptr;  // not owned
-    std::vector<CControlBar*> m_bars; // not owned
+    CView* m_pViewActive = nullptr;    // not owned
+    std::vector<CControlBar*> m_bars;  // not owned
 };

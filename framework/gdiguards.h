@@ -5,8 +5,7 @@
 #include <windows.h>
 
 // Owns a GDI object (bitmap, brush, palette, ...); deletes it at the end.
-template <class THandle>
-class CGdiObject {
+template <class THandle> class CGdiObject {
 public:
     CGdiObject() = default;
     explicit CGdiObject(THandle h) : m_h(h) {}

@@ -34,7 +34,7 @@ int ShowMessageBox(CMessageBoxRecord&& record)
     return ::MessageBoxW(hOwner, record.strText.c_str(), strCaption.c_str(), record.nType);
 }
 
-} // namespace
+}  // namespace
 
 CMessageBoxHook AfxSetMessageBoxHook(CMessageBoxHook hook)
 {

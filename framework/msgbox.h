@@ -10,9 +10,9 @@
 #include <windows.h>
 
 struct CMessageBoxRecord {
-    UINT nIDPrompt = 0;                     // string id; 0 for a ready text
+    UINT nIDPrompt = 0;  // string id; 0 for a ready text
     std::vector<std::wstring> insertions;
-    std::wstring strText;                   // the text as it would be shown
+    std::wstring strText;  // the text as it would be shown
     UINT nType = MB_OK;
 };
 
@@ -24,8 +24,7 @@ CMessageBoxHook AfxSetMessageBoxHook(CMessageBoxHook hook);
 
 // String nIDPrompt with its insertions (see AfxFormatString), shown owned
 // by the main window with the application title as caption.
-int AfxMessageBox(UINT nIDPrompt, std::initializer_list<std::wstring> insertions = {},
-                  UINT nType = MB_OK);
+int AfxMessageBox(UINT nIDPrompt, std::initializer_list<std::wstring> insertions = {}, UINT nType = MB_OK);
 int AfxMessageBox(const std::wstring& strText, UINT nType = MB_OK);
 
 // Captures message boxes while it lives, answering each with nAnswer.
@@ -41,7 +40,7 @@ public:
 
 private:
     const int m_nAnswer;
-    mutable std::mutex m_mutex;     // guards m_records
+    mutable std::mutex m_mutex;  // guards m_records
     std::vector<CMessageBoxRecord> m_records;
     CMessageBoxHook m_hookPrev;
 };

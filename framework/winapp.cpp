@@ -30,7 +30,7 @@ LPCWSTR SkipProgramName(LPCWSTR lpsz)
     return lpsz;
 }
 
-} // namespace
+}  // namespace
 
 CWinApp::CWinApp() : m_hInstance(::GetModuleHandleW(nullptr))
 {
@@ -68,8 +68,7 @@ bool CWinApp::PreTranslateMessage(MSG* pMsg)
         return true;
     // A window outside the main frame (a modeless popup): the main frame's
     // accelerators still apply.
-    if (hMain != nullptr && pMsg->hwnd != nullptr &&
-        ::GetAncestor(pMsg->hwnd, GA_ROOT) != hMain)
+    if (hMain != nullptr && pMsg->hwnd != nullptr && ::GetAncestor(pMsg->hwnd, GA_ROOT) != hMain)
         return m_pMainWnd->PreTranslateMessage(pMsg);
     return false;
 }
@@ -77,7 +76,7 @@ bool CWinApp::PreTranslateMessage(MSG* pMsg)
 bool CWinApp::PumpMessage()
 {
     if (::GetMessageW(&m_msgCur, nullptr, 0, 0) <= 0)
-        return false;   // WM_QUIT (or an invalid call, treated alike)
+        return false;  // WM_QUIT (or an invalid call, treated alike)
     if (!PreTranslateMessage(&m_msgCur)) {
         ::TranslateMessage(&m_msgCur);
         ::DispatchMessageW(&m_msgCur);
@@ -101,8 +100,8 @@ int CWinApp::Run()
             // Mouse moves and the caret's timer come often and change
             // nothing: they do not restart the idle update.
             UINT nMsg = m_msgCur.message;
-            if (nMsg != WM_MOUSEMOVE && nMsg != WM_NCMOUSEMOVE && nMsg != WM_TIMER &&
-                nMsg != WM_PAINT && nMsg != 0x0118 /* WM_SYSTIMER */) {
+            if (nMsg != WM_MOUSEMOVE && nMsg != WM_NCMOUSEMOVE && nMsg != WM_TIMER && nMsg != WM_PAINT &&
+                nMsg != 0x0118 /* WM_SYSTIMER */) {
                 bIdle = true;
                 nIdleCount = 0;
             }
@@ -166,7 +165,7 @@ bool AfxOleInit()
 {
     CWinApp* pApp = AfxGetApp();
     if (pApp == nullptr)
-        return SUCCEEDED(::OleInitialize(nullptr));   // kept for the thread's life
+        return SUCCEEDED(::OleInitialize(nullptr));  // kept for the thread's life
     if (!pApp->m_pOle) {
         auto pOle = std::make_unique<COleInitialize>();
         if (!pOle->IsInitialized())

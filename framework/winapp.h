@@ -34,15 +34,14 @@ public:
     // One message taken and handled; false on WM_QUIT.
     bool PumpMessage();
 
-
     // Application title: string AFX_IDS_APP_TITLE, else the module name.
     const std::wstring& GetAppName();
 
-    CWnd* m_pMainWnd = nullptr;         // not owned
+    CWnd* m_pMainWnd = nullptr;  // not owned
     HINSTANCE m_hInstance;
-    LPCWSTR m_lpCmdLine = L"";          // command-line text after the program name
+    LPCWSTR m_lpCmdLine = L"";  // command-line text after the program name
     int m_nCmdShow = SW_SHOWNORMAL;
-    std::unique_ptr<COleInitialize> m_pOle;   // AfxOleInit's, undone at exit
+    std::unique_ptr<COleInitialize> m_pOle;  // AfxOleInit's, undone at exit
 
 protected:
     // Standard commands: Exit closes the main window.

@@ -13,8 +13,7 @@ CWinThread::~CWinThread()
         ::CloseHandle(m_hThread);
 }
 
-bool CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize,
-                              LPSECURITY_ATTRIBUTES lpSecurityAttrs)
+bool CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize, LPSECURITY_ATTRIBUTES lpSecurityAttrs)
 {
     if (m_hThread != nullptr)
         return false;
@@ -52,9 +51,8 @@ unsigned __stdcall CWinThread::ThreadEntry(void* pThis)
     return nResult;
 }
 
-CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority,
-                           UINT nStackSize, DWORD dwCreateFlags,
-                           LPSECURITY_ATTRIBUTES lpSecurityAttrs)
+CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority, UINT nStackSize,
+                           DWORD dwCreateFlags, LPSECURITY_ATTRIBUTES lpSecurityAttrs)
 {
     auto* pThread = new CWinThread(pfnThreadProc, pParam);
     if (!pThread->CreateThread(dwCreateFlags | CREATE_SUSPENDED, nStackSize, lpSecurityAttrs)) {

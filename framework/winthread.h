@@ -22,7 +22,7 @@ public:
     DWORD ResumeThread();
     bool SetThreadPriority(int nPriority);
 
-    HANDLE m_hThread = nullptr;     // owned: closed by the destructor
+    HANDLE m_hThread = nullptr;  // owned: closed by the destructor
     DWORD m_nThreadID = 0;
     bool m_bAutoDelete = true;
 

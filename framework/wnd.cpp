@@ -47,7 +47,7 @@ BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParamList)
     return TRUE;
 }
 
-} // namespace
+}  // namespace
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
@@ -161,8 +161,8 @@ HWND CWnd::UnsubclassWindow()
     return Detach();
 }
 
-bool CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName,
-                    DWORD dwStyle, const RECT& rect, HWND hWndParent, UINT nIDOrMenu)
+bool CWnd::CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
+                    const RECT& rect, HWND hWndParent, UINT nIDOrMenu)
 {
     CREATESTRUCTW cs{};
     cs.dwExStyle = dwExStyle;
@@ -189,9 +189,8 @@ bool CWnd::CreateEx(CREATESTRUCTW& cs)
     HWND hWnd;
     {
         CWndInitScope init(this);
-        hWnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName,
-                                 static_cast<DWORD>(cs.style), cs.x, cs.y, cs.cx, cs.cy,
-                                 cs.hwndParent, cs.hMenu, cs.hInstance, this);
+        hWnd = ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x,
+                                 cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, this);
     }
     if (hWnd == nullptr)
         return false;
@@ -204,8 +203,8 @@ bool CWnd::CreateEx(CREATESTRUCTW& cs)
     return true;
 }
 
-bool CWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
-                  const RECT& rect, CWnd* pParent, UINT nID)
+bool CWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                  CWnd* pParent, UINT nID)
 {
     return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect,
                     pParent != nullptr ? pParent->m_hWnd : nullptr, nID);
@@ -253,7 +252,7 @@ bool CWnd::ReflectChildNotify(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* 
 {
     HWND hChild = nullptr;
     switch (nMsg) {
-    case WM_COMMAND:            // lParam null for menus and accelerators
+    case WM_COMMAND:  // lParam null for menus and accelerators
     case WM_HSCROLL:
     case WM_VSCROLL:
     case WM_CTLCOLORBTN:
@@ -345,8 +344,7 @@ bool CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags)
         return false;
     ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(dwNew));
     if (nFlags != 0)
-        SetWindowPos(nullptr, 0, 0, 0, 0,
-                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
+        SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
     return true;
 }
 
@@ -358,8 +356,7 @@ bool CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags)
         return false;
     ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, static_cast<LONG>(dwNew));
     if (nFlags != 0)
-        SetWindowPos(nullptr, 0, 0, 0, 0,
-                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
+        SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | nFlags);
     return true;
 }
 
@@ -390,12 +387,11 @@ void CWnd::CenterWindow(HWND hAlternateOwner)
         ::MapWindowPoints(hParent, HWND_DESKTOP, reinterpret_cast<POINT*>(&rcArea), 2);
         rcCenter = rcArea;
     } else {
-        HWND hOwner = hAlternateOwner != nullptr ? hAlternateOwner
-                                                 : ::GetWindow(m_hWnd, GW_OWNER);
+        HWND hOwner = hAlternateOwner != nullptr ? hAlternateOwner : ::GetWindow(m_hWnd, GW_OWNER);
         MONITORINFO mi{};
         mi.cbSize = sizeof(mi);
-        HMONITOR hMonitor = ::MonitorFromWindow(hOwner != nullptr ? hOwner : m_hWnd,
-                                                MONITOR_DEFAULTTOPRIMARY);
+        HMONITOR hMonitor =
+            ::MonitorFromWindow(hOwner != nullptr ? hOwner : m_hWnd, MONITOR_DEFAULTTOPRIMARY);
         if (!::GetMonitorInfoW(hMonitor, &mi))
             ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &mi.rcWork, 0);
         rcArea = mi.rcWork;

@@ -32,11 +32,11 @@ public:
     // Creation. lpCreateParams carries this object to AfxWndProc; a window
     // of a class with another procedure (a control) is subclassed after.
     virtual bool PreCreateWindow(CREATESTRUCTW& cs) { return true; }
-    bool CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName,
-                  DWORD dwStyle, const RECT& rect, HWND hWndParent, UINT nIDOrMenu);
-    bool CreateEx(CREATESTRUCTW& cs);   // after PreCreateWindow, as given
-    bool Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
-                const RECT& rect, CWnd* pParent, UINT nID);
+    bool CreateEx(DWORD dwExStyle, LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
+                  const RECT& rect, HWND hWndParent, UINT nIDOrMenu);
+    bool CreateEx(CREATESTRUCTW& cs);  // after PreCreateWindow, as given
+    bool Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParent,
+                UINT nID);
     virtual bool DestroyWindow();
     // Last call for the object after WM_NCDESTROY; the window is gone.
     virtual void PostNcDestroy() {}
@@ -46,10 +46,7 @@ public:
     virtual LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam);
     // A notification that this window sent to its parent, offered back to
     // it first; true = handled, *pResult is the answer to the sender.
-    virtual bool OnChildNotify(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
-    {
-        return false;
-    }
+    virtual bool OnChildNotify(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult) { return false; }
     // WM_COMMAND: menus and accelerators run the command route after the
     // update check; clicks of buttons (code 0) are commands too.
     virtual bool OnCommand(WPARAM wParam, LPARAM lParam);
@@ -101,7 +98,7 @@ public:
     HWND m_hWnd = nullptr;
 
 protected:
-    WNDPROC m_pfnSuper = nullptr;   // procedure of a subclassed window
+    WNDPROC m_pfnSuper = nullptr;  // procedure of a subclassed window
 
 private:
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);

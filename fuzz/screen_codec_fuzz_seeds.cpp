@@ -102,9 +102,9 @@ int main(int argc, char** argv)
         int16_t nWidth, nHeight;
         uint8_t nBits, nFcc, nTweaks;
     } refused[] = {
-        {4, 2, FZI_BITS_RAW + 4, FZI_FCC_QRVC, 0}, {4, 2, FZI_BITS_24, FZI_FCC_UPPER, 0},
+        {4, 2, FZI_BITS_RAW + 4, FZI_FCC_QRVC, 0},        {4, 2, FZI_BITS_24, FZI_FCC_UPPER, 0},
         {4, 2, FZI_BITS_24, FZI_FCC_QRVC, FZI_OUT_WIDER}, {4, 2, FZI_BITS_24, FZI_FCC_QRVC, FZI_TOP_DOWN},
-        {16384, 1, FZI_BITS_32, FZI_FCC_QRVC, 0}, {4, 2, FZI_BITS_RAW + 12, FZI_FCC_QRVC, 0},
+        {16384, 1, FZI_BITS_32, FZI_FCC_QRVC, 0},         {4, 2, FZI_BITS_RAW + 12, FZI_FCC_QRVC, 0},
     };
     for (const auto& r : refused) {
         seed.clear();

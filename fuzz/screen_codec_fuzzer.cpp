@@ -28,16 +28,21 @@ void Require(bool b)
 uint16_t BitCount(uint8_t nSelector)
 {
     static const uint16_t s_common[] = {8, 16, 24, 32};
-    return nSelector < FZI_BITS_RAW ? s_common[nSelector % 4] : static_cast<uint16_t>(nSelector - FZI_BITS_RAW);
+    return nSelector < FZI_BITS_RAW ? s_common[nSelector % 4]
+                                    : static_cast<uint16_t>(nSelector - FZI_BITS_RAW);
 }
 
 uint32_t Compression(uint8_t nSelector)
 {
     switch (nSelector) {
-    case FZI_FCC_UPPER: return BmhFourCC('Q', 'R', 'V', 'C');
-    case FZI_FCC_RGB: return BMH_RGB;
-    case FZI_FCC_MIXED: return BmhFourCC('q', 'r', 'v', 'C');
-    default: return BmhFourCC('q', 'r', 'v', 'c');
+    case FZI_FCC_UPPER:
+        return BmhFourCC('Q', 'R', 'V', 'C');
+    case FZI_FCC_RGB:
+        return BMH_RGB;
+    case FZI_FCC_MIXED:
+        return BmhFourCC('q', 'r', 'v', 'C');
+    default:
+        return BmhFourCC('q', 'r', 'v', 'c');
     }
 }
 
@@ -113,8 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
         in.biSizeImage = static_cast<uint32_t>(nLength);
         if (nPicture > 0)
             std::memcpy(pBefore.get(), pBits.get(), nPicture);
-        const int nResult = QRVScreenCodec::Decompress(pDecoder.get(), &in, nLength > 0 ? pFrame.get() : nullptr,
-                                                       &out, pBits.get());
+        const int nResult = QRVScreenCodec::Decompress(
+            pDecoder.get(), &in, nLength > 0 ? pFrame.get() : nullptr, &out, pBits.get());
         if (!bAccepted) {
             Require(nResult == SCD_BADFORMAT);
         } else {

@@ -14,18 +14,16 @@ static_assert(offsetof(QRVBitmapHeader, biSize) == offsetof(BITMAPINFOHEADER, bi
 static_assert(offsetof(QRVBitmapHeader, biWidth) == offsetof(BITMAPINFOHEADER, biWidth), "biWidth");
 static_assert(offsetof(QRVBitmapHeader, biHeight) == offsetof(BITMAPINFOHEADER, biHeight), "biHeight");
 static_assert(offsetof(QRVBitmapHeader, biPlanes) == offsetof(BITMAPINFOHEADER, biPlanes), "biPlanes");
-static_assert(offsetof(QRVBitmapHeader, biBitCount) == offsetof(BITMAPINFOHEADER, biBitCount),
-              "biBitCount");
+static_assert(offsetof(QRVBitmapHeader, biBitCount) == offsetof(BITMAPINFOHEADER, biBitCount), "biBitCount");
 static_assert(offsetof(QRVBitmapHeader, biCompression) == offsetof(BITMAPINFOHEADER, biCompression),
               "biCompression");
 static_assert(offsetof(QRVBitmapHeader, biSizeImage) == offsetof(BITMAPINFOHEADER, biSizeImage),
               "biSizeImage");
-static_assert(offsetof(QRVBitmapHeader, biXPelsPerMeter) ==
-                  offsetof(BITMAPINFOHEADER, biXPelsPerMeter), "biXPelsPerMeter");
-static_assert(offsetof(QRVBitmapHeader, biYPelsPerMeter) ==
-                  offsetof(BITMAPINFOHEADER, biYPelsPerMeter), "biYPelsPerMeter");
-static_assert(offsetof(QRVBitmapHeader, biClrUsed) == offsetof(BITMAPINFOHEADER, biClrUsed),
-              "biClrUsed");
+static_assert(offsetof(QRVBitmapHeader, biXPelsPerMeter) == offsetof(BITMAPINFOHEADER, biXPelsPerMeter),
+              "biXPelsPerMeter");
+static_assert(offsetof(QRVBitmapHeader, biYPelsPerMeter) == offsetof(BITMAPINFOHEADER, biYPelsPerMeter),
+              "biYPelsPerMeter");
+static_assert(offsetof(QRVBitmapHeader, biClrUsed) == offsetof(BITMAPINFOHEADER, biClrUsed), "biClrUsed");
 static_assert(offsetof(QRVBitmapHeader, biClrImportant) == offsetof(BITMAPINFOHEADER, biClrImportant),
               "biClrImportant");
 static_assert(sizeof(((BITMAPINFOHEADER*)nullptr)->biWidth) == sizeof(int32_t), "LONG is 32 bits");

@@ -6,7 +6,8 @@ QRVInflater::~QRVInflater()
         inflateEnd(&m_stream);
 }
 
-bool QRVInflater::Inflate(const uint8_t* pSrc, uint32_t nSrc, uint8_t* pDst, uint32_t nCapacity, uint32_t& nOut)
+bool QRVInflater::Inflate(const uint8_t* pSrc, uint32_t nSrc, uint8_t* pDst, uint32_t nCapacity,
+                          uint32_t& nOut)
 {
     nOut = 0;
     if (pSrc == nullptr || pDst == nullptr)

@@ -65,25 +65,21 @@ inline void FillPeriodic(uint8_t* p, uint32_t nBytes, uint64_t nPattern)
 }
 
 // Writes the pixel at pValue nCount times (1..255).
-template <uint32_t BPP>
-inline void FillRun(uint8_t* p, const uint8_t* pValue, uint32_t nCount);
+template <uint32_t BPP> inline void FillRun(uint8_t* p, const uint8_t* pValue, uint32_t nCount);
 
-template <>
-inline void FillRun<1>(uint8_t* p, const uint8_t* pValue, uint32_t nCount)
+template <> inline void FillRun<1>(uint8_t* p, const uint8_t* pValue, uint32_t nCount)
 {
     FillPeriodic(p, nCount, *pValue * 0x0101010101010101ull);
 }
 
-template <>
-inline void FillRun<2>(uint8_t* p, const uint8_t* pValue, uint32_t nCount)
+template <> inline void FillRun<2>(uint8_t* p, const uint8_t* pValue, uint32_t nCount)
 {
     uint16_t nPixel;
     std::memcpy(&nPixel, pValue, 2);
     FillPeriodic(p, nCount * 2, nPixel * 0x0001000100010001ull);
 }
 
-template <>
-inline void FillRun<4>(uint8_t* p, const uint8_t* pValue, uint32_t nCount)
+template <> inline void FillRun<4>(uint8_t* p, const uint8_t* pValue, uint32_t nCount)
 {
     uint32_t nPixel;
     std::memcpy(&nPixel, pValue, 4);
@@ -106,8 +102,7 @@ inline Pattern16 Pair(uint64_t nLow, uint64_t nHigh)
     return pattern;
 }
 
-template <>
-inline void FillRun<3>(uint8_t* p, const uint8_t* pValue, uint32_t nCount)
+template <> inline void FillRun<3>(uint8_t* p, const uint8_t* pValue, uint32_t nCount)
 {
     if (nCount <= 2) {
         std::memcpy(p, pValue, 3);
@@ -229,11 +224,20 @@ QRVRleEnd Decode(uint32_t nBytesPerPixel, const uint8_t* pSrc, size_t nSrc, uint
     if (pDst == nullptr)
         nDst = 0;
     switch (nBytesPerPixel) {
-    case 1: end = DecodeStream<1>(pSrc, nSrc, pDst, nDst, nStride, nRead); break;
-    case 2: end = DecodeStream<2>(pSrc, nSrc, pDst, nDst, nStride, nRead); break;
-    case 3: end = DecodeStream<3>(pSrc, nSrc, pDst, nDst, nStride, nRead); break;
-    case 4: end = DecodeStream<4>(pSrc, nSrc, pDst, nDst, nStride, nRead); break;
-    default: break;
+    case 1:
+        end = DecodeStream<1>(pSrc, nSrc, pDst, nDst, nStride, nRead);
+        break;
+    case 2:
+        end = DecodeStream<2>(pSrc, nSrc, pDst, nDst, nStride, nRead);
+        break;
+    case 3:
+        end = DecodeStream<3>(pSrc, nSrc, pDst, nDst, nStride, nRead);
+        break;
+    case 4:
+        end = DecodeStream<4>(pSrc, nSrc, pDst, nDst, nStride, nRead);
+        break;
+    default:
+        break;
     }
     if (pnRead != nullptr)
         *pnRead = nRead;

@@ -11,7 +11,7 @@
 #include <cstdint>
 
 struct QRVStreamTime {
-    uint32_t nRate = 0;    // samples per nScale seconds
+    uint32_t nRate = 0;  // samples per nScale seconds
     uint32_t nScale = 0;
     uint32_t nStart = 0;   // first sample
     uint32_t nLength = 0;  // samples

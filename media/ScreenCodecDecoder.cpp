@@ -25,11 +25,16 @@ bool IsAddressable(const QRVBitmapHeader& header)
 uint32_t BytesPerPixel(uint32_t nBitCount)
 {
     switch (nBitCount) {
-    case 8: return 1;
-    case 16: return 2;
-    case 24: return 3;
-    case 32: return 4;
-    default: return 0;  // other depths pass the check but decode nothing
+    case 8:
+        return 1;
+    case 16:
+        return 2;
+    case 24:
+        return 3;
+    case 32:
+        return 4;
+    default:
+        return 0;  // other depths pass the check but decode nothing
     }
 }
 

@@ -6,20 +6,20 @@
 
 // Option bits of the movie window.
 enum : DWORD {
-    MWO_REPEAT = 0x1,           // start again at the end
-    MWO_CLOSE_AT_END = 0x2,     // close the main window at the end
-    MWO_AUTOPLAY = 0x4,         // play after a successful open
-    MWO_STAY_AT_END = 0x8,      // stop at the end without rewinding
-    MWO_DRAG_FRAME = 0x10,      // the picture drags the main window
-    MWO_NO_DBLCLK = 0x20,       // a double click on the picture does nothing
-    MWO_SHRINK = 0x40,          // scale a larger picture down into the window
-    MWO_ENLARGE = 0x80,         // scale a smaller picture up to fill the window
-    MWO_LONGER_TRACK = 0x100,   // the length is the longer of sound and picture
-    MWO_AUTOSIZE = 0x200,       // size from the parent and the movie
+    MWO_REPEAT = 0x1,          // start again at the end
+    MWO_CLOSE_AT_END = 0x2,    // close the main window at the end
+    MWO_AUTOPLAY = 0x4,        // play after a successful open
+    MWO_STAY_AT_END = 0x8,     // stop at the end without rewinding
+    MWO_DRAG_FRAME = 0x10,     // the picture drags the main window
+    MWO_NO_DBLCLK = 0x20,      // a double click on the picture does nothing
+    MWO_SHRINK = 0x40,         // scale a larger picture down into the window
+    MWO_ENLARGE = 0x80,        // scale a smaller picture up to fill the window
+    MWO_LONGER_TRACK = 0x100,  // the length is the longer of sound and picture
+    MWO_AUTOSIZE = 0x200,      // size from the parent and the movie
     MWO_NOTIFY_POSITION = 0x400,
     MWO_NOTIFY_STATE = 0x800,
-    MWO_END_CHECK_FIRST = 0x1000,   // test for the end before each frame lookup
-    MWO_NO_DRAG_RESUME = 0x2000,    // the final seek of a drag does not resume
+    MWO_END_CHECK_FIRST = 0x1000,  // test for the end before each frame lookup
+    MWO_NO_DRAG_RESUME = 0x2000,   // the final seek of a drag does not resume
 };
 
 // Posted to the parent: wParam MN_STATE with the reported state in lParam,

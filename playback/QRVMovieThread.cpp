@@ -3,7 +3,7 @@
 namespace {
 // Idle step of the loop: a pending tick is taken at most this late.
 const DWORD MT_IDLE_SLEEP_MS = 10;
-}
+}  // namespace
 
 QRVMovieThread::~QRVMovieThread()
 {

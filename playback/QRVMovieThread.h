@@ -59,6 +59,6 @@ private:
     std::atomic<bool> m_bRun{false};
     std::atomic<bool> m_bPause{false};
     std::atomic<bool> m_bStop{true};
-    QRVMovieThreadOwner* const m_pOwner;    // not owned
+    QRVMovieThreadOwner* const m_pOwner;  // not owned
     std::atomic<int> m_nState{MS_NONE};
 };

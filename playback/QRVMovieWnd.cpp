@@ -14,9 +14,9 @@ namespace {
 constexpr UINT MWM_TIMER_REQUEST = WM_APP + 0x487;
 constexpr LPARAM MW_KILL = -1;
 
-constexpr int MW_START_DELAY_MS = 25;      // timer 98: repeat, autoplay, resumption
-constexpr DWORD MW_PLAY_SETTLE_MS = 25;    // Play gives the worker this long to start
-constexpr int MW_PAUSE_POLLS = 101;        // Pause waits this many times 10 ms at most
+constexpr int MW_START_DELAY_MS = 25;    // timer 98: repeat, autoplay, resumption
+constexpr DWORD MW_PLAY_SETTLE_MS = 25;  // Play gives the worker this long to start
+constexpr int MW_PAUSE_POLLS = 101;      // Pause waits this many times 10 ms at most
 constexpr DWORD MW_PAUSE_POLL_MS = 10;
 constexpr UINT MW_MIN_TICK_MS = 5;
 
@@ -25,7 +25,7 @@ bool IsTimedState(int nState)
     return nState == MS_PAUSED || nState == MS_STOPPED;
 }
 
-} // namespace
+}  // namespace
 
 QRVMovieWnd::QRVMovieWnd() = default;
 
@@ -56,8 +56,8 @@ CWnd* QRVMovieWnd::MainWnd() const
 
 // ---- creation ----
 
-bool QRVMovieWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle,
-                         const RECT& rect, CWnd* pParent, UINT nID)
+bool QRVMovieWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                         CWnd* pParent, UINT nID)
 {
     if (lpszClassName == nullptr) {
         // No background brush: PaintFrame covers every pixel itself.
@@ -69,8 +69,8 @@ bool QRVMovieWnd::Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dw
 
 bool QRVMovieWnd::CreateMovieWindow(CWnd* pParent)
 {
-    return Create(nullptr, L"QRV AVI Player", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, m_rcLayout,
-                  pParent, 0);
+    return Create(nullptr, L"QRV AVI Player", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, m_rcLayout, pParent,
+                  0);
 }
 
 // ---- notifications ----
@@ -121,9 +121,8 @@ bool QRVMovieWnd::OpenMovie(const wchar_t* pszPath)
 
 void QRVMovieWnd::ComputeTiming(const AVISTREAMINFOW& info)
 {
-    const int nDuration = info.dwRate != 0 ? ::MulDiv(1000, static_cast<int>(info.dwScale),
-                                                      static_cast<int>(info.dwRate))
-                                           : 0;
+    const int nDuration =
+        info.dwRate != 0 ? ::MulDiv(1000, static_cast<int>(info.dwScale), static_cast<int>(info.dwRate)) : 0;
     m_fFrameDuration = static_cast<float>(std::max(nDuration, 0));
     const float fPeriod = m_fFrameDuration / 2.0f / m_fSpeed;
     m_nTickPeriod = fPeriod > 0.0f ? static_cast<UINT>(fPeriod) : 0;
@@ -211,7 +210,7 @@ void QRVMovieWnd::CloseMovie()
         m_bAudioOnly = false;
         m_strFileName.clear();
         m_file.Close();
-        m_dib.Clear();   // the facade's buffers are gone
+        m_dib.Clear();  // the facade's buffers are gone
         m_nVideoStream = -1;
         m_nPendingSeek = -1;
     }
@@ -246,16 +245,16 @@ int QRVMovieWnd::Play()
     if (m_pAudio)
         m_pAudio->Resume();
     if (nState == MS_PAUSED) {
-        m_thread.SetPlayFlags();    // the waiting worker goes on
+        m_thread.SetPlayFlags();  // the waiting worker goes on
     } else {
         m_thread.StartPlaying();
         if (m_thread.IsRunSet())
-            m_thread.SetState(MS_PLAYING);   // the flags tell the state from now on
+            m_thread.SetState(MS_PLAYING);  // the flags tell the state from now on
     }
     if (m_nTickTimer == 0)
-        m_nTickTimer = ::timeSetEvent(m_nTickPeriod, 0, &QRVMovieWnd::TickCallback,
-                                      reinterpret_cast<DWORD_PTR>(this),
-                                      TIME_PERIODIC | TIME_KILL_SYNCHRONOUS);
+        m_nTickTimer =
+            ::timeSetEvent(m_nTickPeriod, 0, &QRVMovieWnd::TickCallback, reinterpret_cast<DWORD_PTR>(this),
+                           TIME_PERIODIC | TIME_KILL_SYNCHRONOUS);
     ::Sleep(MW_PLAY_SETTLE_MS);
     const int nResult = m_thread.GetState();
     NotifyState();
@@ -432,9 +431,8 @@ int QRVMovieWnd::GetLength()
         if (m_bAudioOnly)
             return m_pAudio->GetEndTime();
         if (m_dwOptions & MWO_LONGER_TRACK) {
-            const long nVideo = m_nVideoStream >= 0
-                                    ? m_file.GetVideoEndTime(static_cast<uint32_t>(m_nVideoStream))
-                                    : 0;
+            const long nVideo =
+                m_nVideoStream >= 0 ? m_file.GetVideoEndTime(static_cast<uint32_t>(m_nVideoStream)) : 0;
             return std::max(m_pAudio->GetEndTime(), static_cast<int>(nVideo));
         }
     }
@@ -507,7 +505,8 @@ void QRVMovieWnd::OnFrameTick()
     if (IsStopRequested())
         return;
     const int nMoved = std::abs(nPosition - m_nNotifiedPosition);
-    if (m_nNotifiedPosition == 0 || static_cast<float>(nMoved) > m_fNotifyGranularity || nMoved > m_nNotifyJump)
+    if (m_nNotifiedPosition == 0 || static_cast<float>(nMoved) > m_fNotifyGranularity ||
+        nMoved > m_nNotifyJump)
         NotifyPosition();
 
     if (m_bAudioOnly && m_pAudio) {
@@ -613,7 +612,7 @@ void QRVMovieWnd::OnTimerRequest(WPARAM wParam, LPARAM lParam)
         return;
     if (lParam == MW_KILL)
         KillMovieTimer(wParam);
-    else if (!m_strFileName.empty())    // the movie that asked may be closed by now
+    else if (!m_strFileName.empty())  // the movie that asked may be closed by now
         ArmTimer(wParam, static_cast<UINT>(lParam));
 }
 
@@ -655,7 +654,7 @@ LRESULT QRVMovieWnd::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
     switch (nMsg) {
     case WM_PAINT: {
         {
-            CPaintDC dc(m_hWnd);    // validates the window
+            CPaintDC dc(m_hWnd);  // validates the window
         }
         CSingleLock lock(m_csFrame);
         PaintFrame();

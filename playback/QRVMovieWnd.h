@@ -56,8 +56,8 @@ public:
     virtual int GetPosition();
     virtual BITMAPINFOHEADER* GetVideoFormat();
 
-    bool Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                CWnd* pParent, UINT nID);
+    bool Create(LPCWSTR lpszClassName, LPCWSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParent,
+                UINT nID);
     void CloseMovie();
     int Play();
     int Pause();
@@ -136,7 +136,7 @@ private:
     SIZE m_sizeMin{160, 120};
     std::unique_ptr<QRVAviAudio> m_pAudio;
     QRVAviFile m_file;
-    QvDIB m_dib;                    // views the facade's frame; owns nothing
+    QvDIB m_dib;  // views the facade's frame; owns nothing
     std::atomic<long> m_nShownFrame{-1};
     // Written by the window's thread and the worker alike: atomic.
     std::atomic<long> m_nFoundFrame{-1};
@@ -153,7 +153,7 @@ private:
     UINT_PTR m_nSettleTimer = 0;
     int m_nFastSeekFrames = 10;
     std::atomic<int> m_nPendingSeek{-1};
-    unsigned m_nLookupSerial = 0;   // counts frame lookups; frame lock
+    unsigned m_nLookupSerial = 0;  // counts frame lookups; frame lock
     bool m_bPaletteDirty = false;
     CGdiObject<HPALETTE> m_palette;
     std::wstring m_strFileName;

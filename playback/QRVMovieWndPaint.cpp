@@ -16,7 +16,7 @@ LONG Height(const BITMAPINFOHEADER& header)
     return header.biHeight < 0 ? -header.biHeight : header.biHeight;
 }
 
-} // namespace
+}  // namespace
 
 void QRVMovieWnd::FillBackground(HDC hDC, const RECT& rc) const
 {
@@ -89,7 +89,7 @@ void QRVMovieWnd::PaintFrame()
     if (bStretch && w > 0 && h > 0) {
         const float sx = static_cast<float>(cxClient) / static_cast<float>(w);
         const float sy = static_cast<float>(cyClient) / static_cast<float>(h);
-        const float fScale = sy < sx ? sy : sx;     // the aspect ratio is kept
+        const float fScale = sy < sx ? sy : sx;  // the aspect ratio is kept
         dw = static_cast<int>(static_cast<float>(w) * fScale);
         dh = static_cast<int>(static_cast<float>(h) * fScale);
     }
@@ -105,8 +105,7 @@ void QRVMovieWnd::PaintFrame()
         bBorders = true;
     }
     const int nOldMode = ::SetStretchBltMode(hDC, COLORONCOLOR);
-    ::StretchDIBits(hDC, x, y, dw, dh, 0, 0, w, h, m_dib.GetPixels(), pHeader,
-                    DIB_RGB_COLORS, SRCCOPY);
+    ::StretchDIBits(hDC, x, y, dw, dh, 0, 0, w, h, m_dib.GetPixels(), pHeader, DIB_RGB_COLORS, SRCCOPY);
     if (nOldMode != 0)
         ::SetStretchBltMode(hDC, nOldMode);
     lock.Unlock();

@@ -28,7 +28,7 @@ int PositionFor(UINT nAction, int nPos, int nTrack, int nLine, int nPage)
     case SB_RIGHT:
         return SMW_FAR;
     default:
-        return nPos;    // thumb released, end of scroll, no action
+        return nPos;  // thumb released, end of scroll, no action
     }
 }
 
@@ -49,7 +49,7 @@ int ScrollLimit(HWND hWnd, int nBar)
     return std::max(0, si.nMax - nPage);
 }
 
-} // namespace
+}  // namespace
 
 bool QRVScrollMovieWnd::PreCreateWindow(CREATESTRUCTW& cs)
 {

@@ -109,7 +109,7 @@ bool QvDIB::Interpret(const BYTE* pHeader, const BYTE* pPixels, CLayout& layout)
     DWORD dwImageSize = 0;
     DWORD dwColorsUsed = 0;
     DWORD dwColorsImportant = 0;
-    DWORD dwPrefix = 0;                 // header, masks and colour table
+    DWORD dwPrefix = 0;  // header, masks and colour table
     if (dwSize == DIB_CORE_BYTES) {
         nWidth = ReadWord(pHeader + 4);
         nHeight = ReadWord(pHeader + 6);
@@ -173,7 +173,8 @@ bool QvDIB::Interpret(const BYTE* pHeader, const BYTE* pPixels, CLayout& layout)
     const int64_t nRows = nHeight < 0 ? -nHeight : nHeight;
     const int64_t nPlaneStride = nStride * nPlanes;
     const int64_t nBytes = nPlaneStride * nRows;
-    if (nBytes > LONG_MAX || reinterpret_cast<uintptr_t>(pRows) > UINTPTR_MAX - static_cast<uintptr_t>(nBytes))
+    if (nBytes > LONG_MAX ||
+        reinterpret_cast<uintptr_t>(pRows) > UINTPTR_MAX - static_cast<uintptr_t>(nBytes))
         return false;
 
     layout.nFormat = nFormat;

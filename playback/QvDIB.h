@@ -15,10 +15,10 @@ enum : LONG {
     DIBF_RLE4 = 3,
     DIBF_8BPP = 4,
     DIBF_RLE8 = 5,
-    DIBF_RGB555 = 6,      // 16 bits, 5-5-5 (also bit fields with those masks)
-    DIBF_RGB565 = 7,      // 16 bits, 5-6-5 bit fields
+    DIBF_RGB555 = 6,  // 16 bits, 5-5-5 (also bit fields with those masks)
+    DIBF_RGB565 = 7,  // 16 bits, 5-6-5 bit fields
     DIBF_RGB24 = 8,
-    DIBF_RGB32 = 9,       // 32 bits, 8-8-8 (also bit fields with those masks)
+    DIBF_RGB32 = 9,  // 32 bits, 8-8-8 (also bit fields with those masks)
     DIBF_BITFIELDS16 = 11,
     DIBF_BITFIELDS32 = 12,
     DIBF_JPEG = 13,
@@ -74,7 +74,7 @@ public:
     LONG GetColorsUsed() const { return m_nColorsUsed; }
     LONG GetColorsImportant() const { return m_nColorsImportant; }
     LONG GetWidth() const { return m_nWidth; }
-    LONG GetHeight() const { return m_nHeight; }     // always positive when attached
+    LONG GetHeight() const { return m_nHeight; }  // always positive when attached
     LONG GetPlanes() const { return m_nPlanes; }
     LONG GetBitsPerPixel() const { return m_nBitsPerPixel; }
     LONG GetBitsPerPixelPlanes() const { return m_nBitsPerPixelPlanes; }
@@ -109,7 +109,7 @@ private:
     LONG m_nBitsPerPixel = 1;
     LONG m_nBitsPerPixelPlanes = 1;
     LONG m_nImageSize = 0;
-    HBITMAP m_hBitmap = nullptr;     // owned
+    HBITMAP m_hBitmap = nullptr;  // owned
     LONG m_nStride = 0;
     const BYTE* m_pFirstRow = nullptr;
     LONG m_nRowStep = 0;

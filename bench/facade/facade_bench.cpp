@@ -26,7 +26,8 @@ public:
     {
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
-        return 1000.0 * static_cast<double>(now.QuadPart - m_start.QuadPart) / static_cast<double>(m_frequency.QuadPart);
+        return 1000.0 * static_cast<double>(now.QuadPart - m_start.QuadPart) /
+               static_cast<double>(m_frequency.QuadPart);
     }
 
 private:
@@ -51,9 +52,9 @@ int wmain(int argc, wchar_t** argv)
     const BITMAPINFOHEADER* pFormat = file.GetVideoFormat(0);
     const AVISTREAMINFOW* pInfo = file.GetVideoInfo(0);
     const long nEnd = file.GetVideoEndTime(0);
-    std::printf("movie: %ldx%ld, %u bits, %lu frames, %ld ms, %s decoder\n", static_cast<long>(pFormat->biWidth),
-                static_cast<long>(pFormat->biHeight), static_cast<unsigned>(pFormat->biBitCount),
-                static_cast<unsigned long>(pInfo->dwLength), nEnd,
+    std::printf("movie: %ldx%ld, %u bits, %lu frames, %ld ms, %s decoder\n",
+                static_cast<long>(pFormat->biWidth), static_cast<long>(pFormat->biHeight),
+                static_cast<unsigned>(pFormat->biBitCount), static_cast<unsigned long>(pInfo->dwLength), nEnd,
                 file.HasBuiltInDecoder(0) ? "built-in" : "platform");
 
     // In order, as playback asks: one request per 1/30 s of movie time.
@@ -103,10 +104,11 @@ int wmain(int argc, wchar_t** argv)
     }
     std::sort(times.begin(), times.end());
     if (nSeeks > 0) {
-        std::printf("seeks: %d, mean %.2f ms, median %.2f ms, worst %.2f ms (frame %ld to %ld), %.1f frames decoded "
-                    "per seek\n",
-                    nSeeks, fTotal / nSeeks, times[times.size() / 2], fWorst, nWorstFrom, nWorstTo,
-                    static_cast<double>(nDecoded) / nSeeks);
+        std::printf(
+            "seeks: %d, mean %.2f ms, median %.2f ms, worst %.2f ms (frame %ld to %ld), %.1f frames decoded "
+            "per seek\n",
+            nSeeks, fTotal / nSeeks, times[times.size() / 2], fWorst, nWorstFrom, nWorstTo,
+            static_cast<double>(nDecoded) / nSeeks);
     }
     file.GetFrameClose(0);
     return 0;

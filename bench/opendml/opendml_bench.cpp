@@ -34,7 +34,8 @@ public:
     CBenchMovie()
     {
         const char* pszDir = std::getenv("TMPDIR");
-        m_strPath = std::string(pszDir ? pszDir : "/tmp") + "/vistrel_odml_bench_" + std::to_string(getpid()) + ".avi";
+        m_strPath = std::string(pszDir ? pszDir : "/tmp") + "/vistrel_odml_bench_" +
+                    std::to_string(getpid()) + ".avi";
         m_bOk = Write();
         if (!m_bOk)
             std::fprintf(stderr, "cannot write %s\n", m_strPath.c_str());
@@ -67,8 +68,9 @@ private:
         for (uint32_t f = 0; f < BM_FRAMES; ++f) {
             if (f % BM_FPS == 0 && !writer.WriteAudioSparse(nullptr, 0, BM_RATE * 2))
                 return false;
-            const bool bOk = f % BM_KEY_EVERY == 0 ? writer.WriteVideoSparse(head, sizeof head, BM_KEY_BYTES, true)
-                                                   : writer.WriteVideo(delta, false);
+            const bool bOk = f % BM_KEY_EVERY == 0
+                                 ? writer.WriteVideoSparse(head, sizeof head, BM_KEY_BYTES, true)
+                                 : writer.WriteVideo(delta, false);
             if (!bOk)
                 return false;
         }

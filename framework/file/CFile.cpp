@@ -17,7 +17,8 @@ bool CFile::Open(const CFileChar* pszPath, uint32_t nOpenFlags)
     if (pszPath == nullptr)
         return false;
     const DWORD nShare = (nOpenFlags & shareDenyWrite) ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
-    HANDLE h = CreateFileW(pszPath, GENERIC_READ, nShare, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(pszPath, GENERIC_READ, nShare, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
     m_hFile = h;

@@ -32,7 +32,8 @@ const std::string& InputPath()
 {
     static const std::string s_path = [] {
         const char* pszDir = std::getenv("TMPDIR");
-        return std::string(pszDir ? pszDir : "/tmp") + "/vistrel_odml_fuzz_" + std::to_string(getpid()) + ".avi";
+        return std::string(pszDir ? pszDir : "/tmp") + "/vistrel_odml_fuzz_" + std::to_string(getpid()) +
+               ".avi";
     }();
     return s_path;
 }
@@ -43,7 +44,8 @@ void ReadChecked(QRVAviFile20& reader, uint32_t nStream, int32_t nFirst, int32_t
 {
     std::unique_ptr<uint8_t[]> pBuffer(nBuffer > 0 ? new uint8_t[nBuffer] : nullptr);
     int32_t nBytes = -1, nSamples = -1;
-    const int32_t nResult = reader.ReadDirect(nStream, nFirst, nCount, pBuffer.get(), nBuffer, &nBytes, &nSamples);
+    const int32_t nResult =
+        reader.ReadDirect(nStream, nFirst, nCount, pBuffer.get(), nBuffer, &nBytes, &nSamples);
     Require(nBytes >= 0 && nSamples >= 0);
     Require(nResult == ODML_OK ? nSamples > 0 : nResult == ODML_FAIL || nResult < 0);
     if (pBuffer)

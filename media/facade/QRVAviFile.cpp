@@ -18,8 +18,8 @@ uint32_t ImageBytes(const BITMAPINFOHEADER& header)
 {
     if (header.biWidth <= 0 || header.biHeight == 0)
         return 0;
-    const uint64_t nHeight = static_cast<uint64_t>(header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight)
-                                                                         : header.biHeight);
+    const uint64_t nHeight =
+        static_cast<uint64_t>(header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight) : header.biHeight);
     const uint64_t nStride = (static_cast<uint64_t>(header.biBitCount) * header.biWidth + 31) / 32 * 4;
     uint64_t nBytes = nStride * nHeight;
     if (header.biPlanes > 1)
@@ -99,8 +99,8 @@ void QRVAviFile::Reset()
     if (!palette)
         return;
     PALETTEENTRY entries[AVF_MAX_COLORS] = {};
-    const UINT nEntries = std::min<UINT>(::GetPaletteEntries(palette.Get(), 0, AVF_MAX_COLORS, entries),
-                                         AVF_MAX_COLORS);
+    const UINT nEntries =
+        std::min<UINT>(::GetPaletteEntries(palette.Get(), 0, AVF_MAX_COLORS, entries), AVF_MAX_COLORS);
     for (uint32_t nSlot = 0; nSlot < AVF_MAX_STREAMS; ++nSlot) {
         uint8_t* pColors = PaletteSlot(nSlot) + AVF_HEADER_BYTES;
         for (UINT i = 0; i < nEntries; ++i) {
@@ -221,7 +221,8 @@ bool QRVAviFile::OpenVideoStream(uint32_t nIndex)
         return false;
     // Room for a whole header and 256 colours whatever the file stores, so
     // that every field and colour read later stays inside the buffer.
-    const uint32_t cbAlloc = std::max<uint32_t>(static_cast<uint32_t>(cb), AVF_HEADER_BYTES + 4 * AVF_MAX_COLORS);
+    const uint32_t cbAlloc =
+        std::max<uint32_t>(static_cast<uint32_t>(cb), AVF_HEADER_BYTES + 4 * AVF_MAX_COLORS);
     CBuffer pFormat(new (std::nothrow) uint8_t[cbAlloc]());
     std::unique_ptr<AVISTREAMINFOW> pInfo(new (std::nothrow) AVISTREAMINFOW());
     if (!pFormat || !pInfo)
@@ -298,8 +299,8 @@ bool QRVAviFile::ReadAudioSamples(uint32_t nIndex, long& nCursor, void* pBuffer,
     const long nCount = nBytes / std::max<long>(pFormat->nBlockAlign, 1);
     if (nCount <= 0)
         return false;
-    if (m_direct.ReadAudio(m_audioHandles[nIndex], nIndex, nCursor, nCount, pBuffer, nBytes, &nRead, &nSamples) !=
-        ODML_OK)
+    if (m_direct.ReadAudio(m_audioHandles[nIndex], nIndex, nCursor, nCount, pBuffer, nBytes, &nRead,
+                           &nSamples) != ODML_OK)
         return false;
     if (nRead < 0 || nRead > nBytes || nSamples < 0)
         return false;
@@ -310,7 +311,8 @@ bool QRVAviFile::ReadAudioSamples(uint32_t nIndex, long& nCursor, void* pBuffer,
 
 BITMAPINFOHEADER* QRVAviFile::GetVideoFormat(uint32_t nIndex) const
 {
-    return nIndex < m_nVideoStreams ? reinterpret_cast<BITMAPINFOHEADER*>(m_pVideoFormat[nIndex].get()) : nullptr;
+    return nIndex < m_nVideoStreams ? reinterpret_cast<BITMAPINFOHEADER*>(m_pVideoFormat[nIndex].get())
+                                    : nullptr;
 }
 
 uint32_t QRVAviFile::GetVideoFormatSize(uint32_t nIndex) const

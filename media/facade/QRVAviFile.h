@@ -67,9 +67,9 @@ public:
     bool GetFrameAtSample(uint32_t nIndex, long nSample, BITMAPINFOHEADER** ppHeader, uint8_t** ppBits,
                           long& nFrame, bool bKeyFramesOnly);
 
-    long AudioTimeToSample(uint32_t nIndex, long nTime) const;  // 0 for a bad index
+    long AudioTimeToSample(uint32_t nIndex, long nTime) const;    // 0 for a bad index
     long AudioSampleToTime(uint32_t nIndex, long nSample) const;  // -1 for a bad index
-    long VideoTimeToSample(uint32_t nIndex, long nTime) const;  // -1 for a bad index
+    long VideoTimeToSample(uint32_t nIndex, long nTime) const;    // -1 for a bad index
     long VideoSampleToTime(uint32_t nIndex, long nSample) const;  // -1 for a bad index
 
     // Bytes that a read of a convenient number of samples from sample 0
@@ -122,7 +122,7 @@ private:
     bool RefreshPalette(uint32_t nIndex, BITMAPINFOHEADER* pHeader, uint32_t nRoom, long nFrame);
     uint8_t* PaletteSlot(uint32_t nIndex) { return m_palettes + AVF_PALETTE_SLOT * nIndex; }
 
-    CAviLibrary m_library;   // first in, last out: everything below uses it
+    CAviLibrary m_library;  // first in, last out: everything below uses it
     QRVAviFile20 m_direct;
     DWORD m_nOpenMode = OF_SHARE_DENY_WRITE;
     PAVIFILE m_pFile = nullptr;
@@ -136,7 +136,7 @@ private:
 
     uint32_t m_nVideoStreams = 0;
     PAVISTREAM m_videoHandles[AVF_MAX_STREAMS] = {};
-    CBuffer m_pVideoFormat[AVF_MAX_STREAMS];  // at least a header and 256 colours long
+    CBuffer m_pVideoFormat[AVF_MAX_STREAMS];         // at least a header and 256 colours long
     uint32_t m_cbVideoFormat[AVF_MAX_STREAMS] = {};  // as stored in the file
     PGETFRAME m_getFrame[AVF_MAX_STREAMS] = {};
     long m_videoEndTime[AVF_MAX_STREAMS] = {};

@@ -62,8 +62,8 @@ bool QRVAviFile::GetFrame(uint32_t nIndex, long nTime, BITMAPINFOHEADER** ppHead
     return GetFrameAtSample(nIndex, nSample, ppHeader, ppBits, nFrame, bKeyFramesOnly);
 }
 
-bool QRVAviFile::GetFrameAtSample(uint32_t nIndex, long nSample, BITMAPINFOHEADER** ppHeader, uint8_t** ppBits,
-                                  long& nFrame, bool bKeyFramesOnly)
+bool QRVAviFile::GetFrameAtSample(uint32_t nIndex, long nSample, BITMAPINFOHEADER** ppHeader,
+                                  uint8_t** ppBits, long& nFrame, bool bKeyFramesOnly)
 {
     BITMAPINFOHEADER* pHeader = nullptr;
     uint8_t* pBits = nullptr;
@@ -105,9 +105,10 @@ bool QRVAviFile::GetFrameAtSample(uint32_t nIndex, long nSample, BITMAPINFOHEADE
             // its header announces.
             uint32_t nRoom = 4 * TableColors(*pHeader);
             if (m_pDecoder[nIndex])
-                nRoom = pHeader->biSize < m_cbOutputFormat[nIndex]
-                            ? std::min<uint32_t>(m_cbOutputFormat[nIndex] - pHeader->biSize, 4 * AVF_MAX_COLORS)
-                            : 0;
+                nRoom =
+                    pHeader->biSize < m_cbOutputFormat[nIndex]
+                        ? std::min<uint32_t>(m_cbOutputFormat[nIndex] - pHeader->biSize, 4 * AVF_MAX_COLORS)
+                        : 0;
             bResult = RefreshPalette(nIndex, pHeader, nRoom, f);
         }
         if (ppHeader != nullptr)
@@ -138,7 +139,8 @@ bool QRVAviFile::DecodeBuiltIn(uint32_t nIndex, long nFrame, BITMAPINFOHEADER** 
 {
     auto* pOutput = reinterpret_cast<BITMAPINFOHEADER*>(m_pOutputFormat[nIndex].get());
     // Exactly what the decoder may write: stride x height of the output.
-    const uint32_t cbPicture = QRVScreenCodec::PictureBytes(*reinterpret_cast<const QRVBitmapHeader*>(pOutput));
+    const uint32_t cbPicture =
+        QRVScreenCodec::PictureBytes(*reinterpret_cast<const QRVBitmapHeader*>(pOutput));
     if (cbPicture == 0)
         return false;
     if (!m_pDecoded || m_cbDecoded < cbPicture) {
@@ -221,7 +223,8 @@ bool QRVAviFile::DecodeOne(uint32_t nIndex, long nFrame, bool& bEmpty)
             return false;
     }
     long nRead = 0;
-    if (m_direct.ReadVideo(pStream, nIndex, nFrame, 1, m_pCompressed.get(), nSize, &nRead, &nSamples) != ODML_OK ||
+    if (m_direct.ReadVideo(pStream, nIndex, nFrame, 1, m_pCompressed.get(), nSize, &nRead, &nSamples) !=
+            ODML_OK ||
         nRead <= 0 || nRead > nSize)
         return false;
     auto* pFormat = reinterpret_cast<QRVBitmapHeader*>(m_pVideoFormat[nIndex].get());
@@ -264,19 +267,20 @@ bool QRVAviFile::RefreshPalette(uint32_t nIndex, BITMAPINFOHEADER* pHeader, uint
     if (p < 0 || p == m_nPaletteSample[nIndex])
         return false;
     long cb = 0;
-    if (AVIStreamReadFormat(pStream, p, nullptr, &cb) != AVIERR_OK || cb < static_cast<long>(AVF_HEADER_BYTES) ||
-        cb > AVF_MAX_FORMAT_BYTES)
+    if (AVIStreamReadFormat(pStream, p, nullptr, &cb) != AVIERR_OK ||
+        cb < static_cast<long>(AVF_HEADER_BYTES) || cb > AVF_MAX_FORMAT_BYTES)
         return false;
     std::vector<uint8_t> format(static_cast<size_t>(cb));
     long cbRead = cb;
     if (AVIStreamReadFormat(pStream, p, format.data(), &cbRead) != AVIERR_OK || cbRead < 0 || cbRead > cb)
         return false;
     const uint32_t nHeaderSize = std::min<uint32_t>(
-        std::max<uint32_t>(reinterpret_cast<const BITMAPINFOHEADER*>(format.data())->biSize, AVF_HEADER_BYTES),
+        std::max<uint32_t>(reinterpret_cast<const BITMAPINFOHEADER*>(format.data())->biSize,
+                           AVF_HEADER_BYTES),
         static_cast<uint32_t>(cbRead));
     // The colours follow the header; at most 256 of them are kept.
-    const uint32_t cbColors = std::min<uint32_t>((static_cast<uint32_t>(cbRead) - nHeaderSize) & ~3u,
-                                                 4 * AVF_MAX_COLORS);
+    const uint32_t cbColors =
+        std::min<uint32_t>((static_cast<uint32_t>(cbRead) - nHeaderSize) & ~3u, 4 * AVF_MAX_COLORS);
     uint8_t* pSlot = PaletteSlot(nIndex);
     std::memcpy(pSlot, format.data(), AVF_HEADER_BYTES);
     std::memcpy(pSlot + AVF_HEADER_BYTES, format.data() + nHeaderSize, cbColors);

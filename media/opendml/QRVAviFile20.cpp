@@ -359,8 +359,8 @@ int32_t QRVAviFile20::ReadDirect(uint32_t nStream, int32_t nFirst, int32_t nCoun
         nResult = ReadFixedSize(*pRecord, nSampleSize, static_cast<uint64_t>(nFirst), nWant,
                                 static_cast<uint8_t*>(pBuffer), nRoom, nBytes, nSamples);
     } else {
-        nResult = ReadChunks(*pRecord, static_cast<uint64_t>(nFirst), nWant, static_cast<uint8_t*>(pBuffer), nRoom,
-                             nBytes, nSamples);
+        nResult = ReadChunks(*pRecord, static_cast<uint64_t>(nFirst), nWant, static_cast<uint8_t*>(pBuffer),
+                             nRoom, nBytes, nSamples);
     }
     if (pnBytes)
         *pnBytes = static_cast<int32_t>(nBytes);
@@ -372,8 +372,8 @@ int32_t QRVAviFile20::ReadDirect(uint32_t nStream, int32_t nFirst, int32_t nCoun
 }
 
 int32_t QRVAviFile20::ReadFixedSize(const StreamRecord& record, uint32_t nSampleSize, uint64_t nFirst,
-                                   uint64_t nCount, uint8_t* pBuffer, uint64_t nBufferSize, uint64_t& nBytes,
-                                   uint64_t& nSamples)
+                                    uint64_t nCount, uint8_t* pBuffer, uint64_t nBufferSize, uint64_t& nBytes,
+                                    uint64_t& nSamples)
 {
     if (pBuffer == nullptr) {
         // Only the count: what the header says is there, in bytes that fit
@@ -393,7 +393,8 @@ int32_t QRVAviFile20::ReadFixedSize(const StreamRecord& record, uint32_t nSample
             continue;
         }
         const uint64_t n = std::min(nInChunk - nFirst, nRemaining);
-        const int32_t nResult = ReadAt(pBuffer + nBytes, n * nSampleSize, entry.nOffset + nFirst * nSampleSize);
+        const int32_t nResult =
+            ReadAt(pBuffer + nBytes, n * nSampleSize, entry.nOffset + nFirst * nSampleSize);
         if (nResult != ODML_OK)
             return nResult;
         nBytes += n * nSampleSize;
@@ -404,8 +405,8 @@ int32_t QRVAviFile20::ReadFixedSize(const StreamRecord& record, uint32_t nSample
     return ODML_OK;
 }
 
-int32_t QRVAviFile20::ReadChunks(const StreamRecord& record, uint64_t nFirst, uint64_t nCount, uint8_t* pBuffer,
-                                 uint64_t nBufferSize, uint64_t& nBytes, uint64_t& nSamples)
+int32_t QRVAviFile20::ReadChunks(const StreamRecord& record, uint64_t nFirst, uint64_t nCount,
+                                 uint8_t* pBuffer, uint64_t nBufferSize, uint64_t& nBytes, uint64_t& nSamples)
 {
     for (uint64_t e = nFirst; e < record.m_nEntries && nSamples < nCount; ++e) {
         const IndexEntry& entry = record.m_pEntries[e];

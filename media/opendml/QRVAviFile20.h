@@ -92,13 +92,28 @@ public:
     long FindKeyFrame(IAVIStream* pStream, uint32_t nVideoIndex, long nFrame);
 #endif
 
-    bool IsIndexed() const { return m_bIndexed != 0; }
-    uint32_t StreamCount() const { return m_pStreams ? m_nStreams : 0; }
+    bool IsIndexed() const
+    {
+        return m_bIndexed != 0;
+    }
+    uint32_t StreamCount() const
+    {
+        return m_pStreams ? m_nStreams : 0;
+    }
     const StreamRecord* Stream(uint32_t nStream) const;
-    const std::vector<int32_t>& VideoStreams() const { return m_videoStreams; }
-    const std::vector<int32_t>& AudioStreams() const { return m_audioStreams; }
+    const std::vector<int32_t>& VideoStreams() const
+    {
+        return m_videoStreams;
+    }
+    const std::vector<int32_t>& AudioStreams() const
+    {
+        return m_audioStreams;
+    }
     // Text of the validation error that ended the last Open; empty when none.
-    const std::string& LastValidationError() const { return m_strValidation; }
+    const std::string& LastValidationError() const
+    {
+        return m_strValidation;
+    }
 
 protected:
     // Visits the chunks between nFrom and nTo; 1 when done, a negative

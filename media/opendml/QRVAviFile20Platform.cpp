@@ -25,8 +25,8 @@ int32_t ReadIndexedOrPlatform(QRVAviFile20& file, const std::vector<int32_t>& st
     if (ServesList(bIndexed, nIndex, streams)) {
         int32_t nBytes = 0;
         int32_t nSamples = 0;
-        const int32_t nResult = file.ReadDirect(static_cast<uint32_t>(streams[nIndex]), nFirst, nCount, pBuffer,
-                                                nBufferSize, &nBytes, &nSamples);
+        const int32_t nResult = file.ReadDirect(static_cast<uint32_t>(streams[nIndex]), nFirst, nCount,
+                                                pBuffer, nBufferSize, &nBytes, &nSamples);
         if (pnBytes)
             *pnBytes = nBytes;
         if (pnSamples)

@@ -30,12 +30,10 @@ std::wstring FromUtf8(const std::string& str)
 {
     if (str.empty())
         return {};
-    int nChars = ::MultiByteToWideChar(CP_UTF8, 0, str.data(), static_cast<int>(str.size()),
-                                       nullptr, 0);
+    int nChars = ::MultiByteToWideChar(CP_UTF8, 0, str.data(), static_cast<int>(str.size()), nullptr, 0);
     std::wstring strOut(static_cast<size_t>(nChars > 0 ? nChars : 0), L'\0');
     if (nChars > 0)
-        ::MultiByteToWideChar(CP_UTF8, 0, str.data(), static_cast<int>(str.size()), &strOut[0],
-                              nChars);
+        ::MultiByteToWideChar(CP_UTF8, 0, str.data(), static_cast<int>(str.size()), &strOut[0], nChars);
     return strOut;
 }
 
@@ -56,7 +54,7 @@ bool DrainPipe(HANDLE hRead, std::string& strOut)
     }
 }
 
-} // namespace
+}  // namespace
 
 CChildResult RunAndCapture(const std::wstring& strExe, const std::wstring& strArguments)
 {
@@ -78,13 +76,12 @@ CChildResult RunAndCapture(const std::wstring& strExe, const std::wstring& strAr
     si.hStdError = hWrite;
     si.hStdInput = nullptr;
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, &strCmdLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                          &si, &pi))
+    if (!::CreateProcessW(nullptr, &strCmdLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
         return result;
     result.bStarted = true;
     CHandle process(pi.hProcess);
     CHandle thread(pi.hThread);
-    write.Close();   // the child holds its own copy
+    write.Close();  // the child holds its own copy
 
     // Read while it runs, so that a full pipe never stops it.
     std::string strRaw;

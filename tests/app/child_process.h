@@ -14,9 +14,9 @@ std::wstring ConfigProbePath();
 
 struct CChildResult {
     bool bStarted = false;
-    bool bEnded = false;       // within the hang guard
+    bool bEnded = false;  // within the hang guard
     DWORD dwExitCode = 1;
-    std::wstring strOutput;    // its standard output, from UTF-8
+    std::wstring strOutput;  // its standard output, from UTF-8
 };
 
 // Runs "<exe>" strArguments and collects its standard output.

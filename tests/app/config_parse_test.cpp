@@ -18,16 +18,16 @@
 namespace {
 
 struct ParseCase {
-    const wchar_t* pszArguments;                    // command line after the program
-    std::function<void(CPlayerConfig&)> expect;     // changes from the defaults
-    std::vector<std::wstring> badExtension;         // insertions of message 57668
+    const wchar_t* pszArguments;                 // command line after the program
+    std::function<void(CPlayerConfig&)> expect;  // changes from the defaults
+    std::vector<std::wstring> badExtension;      // insertions of message 57668
 };
 
 struct ParseResult {
-    std::wstring strConfig;                 // DumpConfig text
-    std::vector<std::wstring> boxes;        // "id|insertion..."
-    std::vector<std::wstring> args;         // the runtime's arguments after the program
-    bool bRuntimeSplit = false;             // args came from the runtime's own vector
+    std::wstring strConfig;           // DumpConfig text
+    std::vector<std::wstring> boxes;  // "id|insertion..."
+    std::vector<std::wstring> args;   // the runtime's arguments after the program
+    bool bRuntimeSplit = false;       // args came from the runtime's own vector
 };
 
 ParseResult ParseInChild(const std::wstring& strArguments)
@@ -61,12 +61,12 @@ std::string Narrow(const std::wstring& str)
 {
     if (str.empty())
         return {};
-    int nBytes = ::WideCharToMultiByte(CP_UTF8, 0, str.c_str(), static_cast<int>(str.size()),
-                                       nullptr, 0, nullptr, nullptr);
+    int nBytes = ::WideCharToMultiByte(CP_UTF8, 0, str.c_str(), static_cast<int>(str.size()), nullptr, 0,
+                                       nullptr, nullptr);
     std::string strOut(static_cast<size_t>(nBytes > 0 ? nBytes : 0), '\0');
     if (nBytes > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, str.c_str(), static_cast<int>(str.size()), &strOut[0],
-                              nBytes, nullptr, nullptr);
+        ::WideCharToMultiByte(CP_UTF8, 0, str.c_str(), static_cast<int>(str.size()), &strOut[0], nBytes,
+                              nullptr, nullptr);
     return strOut;
 }
 
@@ -236,19 +236,19 @@ TEST(ConfigParseTest, KeywordsComeFromTheStringTableInOrder)
         {L"/Открыть /Воспроизвести", nullptr, {}},
         {L"/Воспроизвести-Открыть", noAutoPlay, {}},
         {L"-удалить", [](CPlayerConfig& c) { c.m_bDeleteFile = 1; }, {}},
-        {L"/Удалить/Открыть/Е", [](CPlayerConfig& c) {   // Cyrillic Е is not E
+        {L"/Удалить/Открыть/Е",
+         [](CPlayerConfig& c) {  // Cyrillic Е is not E
              c.m_bDeleteFile = 1;
              c.m_bAutoPlay = 0;
-         }, {}},
+         },
+         {}},
         {L"/Open /Play /Delete /Открыт", nullptr, {}},
     });
 }
 
 TEST(ConfigParseTest, MovieFileIsTheLastPlainArgumentEndingInAvi)
 {
-    auto movie = [](const wchar_t* psz) {
-        return [=](CPlayerConfig& c) { c.m_strMovieFile = psz; };
-    };
+    auto movie = [](const wchar_t* psz) { return [=](CPlayerConfig& c) { c.m_strMovieFile = psz; }; };
     RunTable({
         {L"movie.avi", movie(L"movie.avi"), {}},
         {L"C:\\Films\\MOVIE.AVI", movie(L"C:\\Films\\MOVIE.AVI"), {}},
@@ -276,20 +276,24 @@ TEST(ConfigParseTest, QuotingFollowsTheRuntime)
         // Quotes in the middle of a word group blanks too: one argument
         // "/F /T", whose token "F " (with the blank) is not F.
         {L"/F\" \"/T", [](CPlayerConfig& c) { c.m_bTitleBar = 0; }, {}},
-        {L"\"/F/T\" \"/M\"", [](CPlayerConfig& c) {
+        {L"\"/F/T\" \"/M\"",
+         [](CPlayerConfig& c) {
              c.m_bFullScreen = 1;
              c.m_bTitleBar = 0;
              c.m_bMenu = 0;
-         }, {}},
+         },
+         {}},
         // A quote not closed runs to the end of the line.
-        {L"/R \"my movie.avi", [](CPlayerConfig& c) {
+        {L"/R \"my movie.avi",
+         [](CPlayerConfig& c) {
              c.m_bRepeat = 1;
              c.m_strMovieFile = L"my movie.avi";
-         }, {}},
+         },
+         {}},
         // Backslashes before a quote.
         {L"\"C:\\dir\\\\\" /R", [](CPlayerConfig& c) { c.m_bRepeat = 1; }, {}},
         {L"a\\\"b.avi", [](CPlayerConfig& c) { c.m_strMovieFile = L"a\"b.avi"; }, {}},
     });
 }
 
-} // namespace
+}  // namespace

@@ -20,13 +20,13 @@ void WriteUtf8(const std::wstring& str)
 {
     if (str.empty())
         return;
-    int nBytes = ::WideCharToMultiByte(CP_UTF8, 0, str.c_str(), static_cast<int>(str.size()),
-                                       nullptr, 0, nullptr, nullptr);
+    int nBytes = ::WideCharToMultiByte(CP_UTF8, 0, str.c_str(), static_cast<int>(str.size()), nullptr, 0,
+                                       nullptr, nullptr);
     if (nBytes <= 0)
         return;
     std::string strOut(static_cast<size_t>(nBytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, str.c_str(), static_cast<int>(str.size()), &strOut[0],
-                          nBytes, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_UTF8, 0, str.c_str(), static_cast<int>(str.size()), &strOut[0], nBytes, nullptr,
+                          nullptr);
     HANDLE hOut = ::GetStdHandle(STD_OUTPUT_HANDLE);
     const char* p = strOut.data();
     DWORD nLeft = static_cast<DWORD>(strOut.size());
@@ -39,7 +39,7 @@ void WriteUtf8(const std::wstring& str)
     }
 }
 
-} // namespace
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR lpCmdLine, int)
 {

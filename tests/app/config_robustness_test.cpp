@@ -21,14 +21,76 @@ namespace {
 
 // Pieces that the parser treats specially, and some that it should not.
 const wchar_t* const PIECES[] = {
-    L" ", L"  ", L"\t", L"\"", L"\"\"", L"\\", L"\\\"", L"/", L"-", L"//", L"--", L"/-",
-    L"P", L"p", L"Z", L"z", L"BC", L"bc", L"RGB", L"rgb", L"(", L")", L",", L"%", L" , ",
-    L"E", L"MX", L"F", L"T", L"M", L"TB", L"S", L"R", L"A", L"D", L"ST",
-    L"0", L"1", L"-1", L"100", L"50%", L"255", L"300", L"-5", L"99", L"100%", L"150%",
-    L"2147483647", L"2147483648", L"-2147483648", L"-2147483649", L"99999999999999999999",
-    L"Воспроизвести", L"Открыть", L"Удалить", L"удалить",
-    L".avi", L".AVI", L"movie", L"a b.avi", L"C:\\x\\", L"%s", L"%1", L"%%",
-    L"\x00A0", L"\x3000", L"\xD800", L"\xFFFF", L"\xE9", L"\x0130",
+    L" ",
+    L"  ",
+    L"\t",
+    L"\"",
+    L"\"\"",
+    L"\\",
+    L"\\\"",
+    L"/",
+    L"-",
+    L"//",
+    L"--",
+    L"/-",
+    L"P",
+    L"p",
+    L"Z",
+    L"z",
+    L"BC",
+    L"bc",
+    L"RGB",
+    L"rgb",
+    L"(",
+    L")",
+    L",",
+    L"%",
+    L" , ",
+    L"E",
+    L"MX",
+    L"F",
+    L"T",
+    L"M",
+    L"TB",
+    L"S",
+    L"R",
+    L"A",
+    L"D",
+    L"ST",
+    L"0",
+    L"1",
+    L"-1",
+    L"100",
+    L"50%",
+    L"255",
+    L"300",
+    L"-5",
+    L"99",
+    L"100%",
+    L"150%",
+    L"2147483647",
+    L"2147483648",
+    L"-2147483648",
+    L"-2147483649",
+    L"99999999999999999999",
+    L"Воспроизвести",
+    L"Открыть",
+    L"Удалить",
+    L"удалить",
+    L".avi",
+    L".AVI",
+    L"movie",
+    L"a b.avi",
+    L"C:\\x\\",
+    L"%s",
+    L"%1",
+    L"%%",
+    L"\x00A0",
+    L"\x3000",
+    L"\xD800",
+    L"\xFFFF",
+    L"\xE9",
+    L"\x0130",
 };
 
 std::wstring GenerateLine(std::mt19937& rng)
@@ -45,8 +107,8 @@ bool EndsWithAviIgnoringCase(const std::wstring& str)
 {
     if (str.size() < 4)
         return false;
-    return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, str.c_str() + str.size() - 4, 4,
-                            L".avi", 4) == CSTR_EQUAL;
+    return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, str.c_str() + str.size() - 4, 4, L".avi",
+                            4) == CSTR_EQUAL;
 }
 
 bool IsFlag(int n)
@@ -59,10 +121,9 @@ void CheckSound(const CPlayerConfig& config, const CArgumentVector& args,
                 const std::vector<CMessageBoxRecord>& boxes, const std::wstring& strLine)
 {
     SCOPED_TRACE(::testing::PrintToString(strLine));
-    for (int nFlag : {config.m_bPosPercent, config.m_bExitAtEnd, config.m_bMaximize,
-                      config.m_bFullScreen, config.m_bTitleBar, config.m_bMenu,
-                      config.m_bToolBar, config.m_bStatusBar, config.m_bRepeat,
-                      config.m_bAlwaysOnTop, config.m_bDrag, config.m_bAutoPlay,
+    for (int nFlag : {config.m_bPosPercent, config.m_bExitAtEnd, config.m_bMaximize, config.m_bFullScreen,
+                      config.m_bTitleBar, config.m_bMenu, config.m_bToolBar, config.m_bStatusBar,
+                      config.m_bRepeat, config.m_bAlwaysOnTop, config.m_bDrag, config.m_bAutoPlay,
                       config.m_bStayAtEnd, config.m_bDeleteFile, config.m_bSizePercent}) {
         ASSERT_TRUE(IsFlag(nFlag));
     }
@@ -180,4 +241,4 @@ TEST(ConfigRobustnessTest, GeneratedCommandLinesStartThePlayer)
     }
 }
 
-} // namespace
+}  // namespace

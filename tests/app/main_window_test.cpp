@@ -123,7 +123,7 @@ TEST_F(MainWindowTest, ViewFillsPaneAndBackgroundIsLoaded)
     EXPECT_TRUE(static_cast<bool>(m_pView->m_hBackground));
     EXPECT_EQ(196, m_pView->m_sizeBackground.cx);
     EXPECT_EQ(86, m_pView->m_sizeBackground.cy);
-    EXPECT_FALSE(static_cast<bool>(m_pView->m_pPalette));   // 24-bit picture
+    EXPECT_FALSE(static_cast<bool>(m_pView->m_pPalette));  // 24-bit picture
 }
 
 TEST_F(MainWindowTest, FrameCannotBeTrackedSmallerThanMinimum)
@@ -171,9 +171,14 @@ TEST_F(MainWindowTest, ViewPaintsBackgroundPictureCentredOnBlack)
     EXPECT_EQ(0, nMismatches);
 
     const POINT blackPoints[] = {
-        {0, 0}, {cx - 1, 0}, {0, cy - 1}, {cx - 1, cy - 1},
-        {left - 1, top + cyPicture / 2}, {left + cxPicture, top + cyPicture / 2},
-        {left + cxPicture / 2, top - 1}, {left + cxPicture / 2, top + cyPicture},
+        {0, 0},
+        {cx - 1, 0},
+        {0, cy - 1},
+        {cx - 1, cy - 1},
+        {left - 1, top + cyPicture / 2},
+        {left + cxPicture, top + cyPicture / 2},
+        {left + cxPicture / 2, top - 1},
+        {left + cxPicture / 2, top + cyPicture},
     };
     for (const POINT& pt : blackPoints)
         EXPECT_EQ(BLACK, view.At(pt.x, pt.y)) << pt.x << "," << pt.y;
@@ -190,4 +195,4 @@ TEST_F(MainWindowTest, FileExitEndsMessageLoopWithZero)
     EXPECT_FALSE(::GetClassInfoExW(m_app.m_hInstance, PLAYER_CLASS_NAME, &wc));
 }
 
-} // namespace
+}  // namespace

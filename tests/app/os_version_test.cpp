@@ -21,7 +21,7 @@ DWORD Packed(bool bNt, DWORD dwMajor, DWORD dwMinor)
 struct VersionCase {
     const char* pszSystem;
     DWORD dwPacked;
-    bool bRecord;           // false: the extended record cannot be read
+    bool bRecord;  // false: the extended record cannot be read
     DWORD dwPlatformId;
     DWORD dwMajor;
     DWORD dwMinor;
@@ -61,8 +61,7 @@ TEST(OsVersionTest, CodeFollowsTheVersionRecords)
         info.dwPlatformId = c.dwPlatformId;
         info.dwMajorVersion = c.dwMajor;
         info.dwMinorVersion = c.dwMinor;
-        EXPECT_EQ(c.nExpected, OsVersionCode(c.dwPacked, c.bRecord ? &info : nullptr))
-            << c.pszSystem;
+        EXPECT_EQ(c.nExpected, OsVersionCode(c.dwPacked, c.bRecord ? &info : nullptr)) << c.pszSystem;
     }
 }
 
@@ -92,4 +91,4 @@ TEST(OsVersionTest, SystemsBeforeXpAreRefusedWithMessage)
     }
 }
 
-} // namespace
+}  // namespace

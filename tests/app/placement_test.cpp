@@ -52,8 +52,7 @@ TEST(StartPlacementTest, RulesInPixelsAndPercent)
         {"size only, percent truncated", -1, -1, 0, 33, 33, 1, true, 440, 347, 422, 328},
         // Values at the ends of the int range stay in range.
         {"huge percent size", -1, -1, 0, INT_MIN, INT_MIN, 1, true, 440, 347, INT_MIN, INT_MIN},
-        {"huge negative percent position", INT_MIN, INT_MIN, 1, -1, -1, 0, true, INT_MIN, INT_MIN,
-         400, 320},
+        {"huge negative percent position", INT_MIN, INT_MIN, 1, -1, -1, 0, true, INT_MIN, INT_MIN, 400, 320},
         {"huge pixel size", 0, 0, 0, INT_MAX, INT_MAX, 0, true, 0, 0, INT_MAX, INT_MAX},
     };
     for (const PlacementCase& c : cases) {
@@ -92,7 +91,7 @@ TEST(StartPlacementTest, PercentPositionIsOfTheWorkAreaEdgesFromTheScreenOrigin)
     ASSERT_TRUE(placement.bMove);
     EXPECT_EQ(550, placement.x);
     EXPECT_EQ(420, placement.y);
-    EXPECT_EQ(500, placement.cx);   // the size is of the work area's width
+    EXPECT_EQ(500, placement.cx);  // the size is of the work area's width
     EXPECT_EQ(400, placement.cy);
 }
 
@@ -122,4 +121,4 @@ TEST(StartPlacementTest, PercentConversionsTruncateTheExactProduct)
     }
 }
 
-} // namespace
+}  // namespace

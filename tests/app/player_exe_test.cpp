@@ -21,8 +21,8 @@ public:
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
-        if (!::CreateProcessW(nullptr, &strCmdLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &si, &pi))
+        if (!::CreateProcessW(nullptr, &strCmdLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                              &pi))
             return;
         m_process = CHandle(pi.hProcess);
         CHandle thread(pi.hThread);
@@ -118,4 +118,4 @@ TEST(PlayerExeTest, ThousandsOfArgumentsStillStartThePlayer)
     EXPECT_EQ(0u, player.WaitForExit());
 }
 
-} // namespace
+}  // namespace

@@ -19,8 +19,7 @@ inline SIZE EmptyFrameSize()
 class CStartedPlayer {
 public:
     explicit CStartedPlayer(const std::wstring& strArguments)
-        : m_strArguments(strArguments),
-          m_args(SplitCommandLine(L"player.exe " + strArguments))
+        : m_strArguments(strArguments), m_args(SplitCommandLine(L"player.exe " + strArguments))
     {
         m_app.m_lpCmdLine = m_strArguments.c_str();
         m_bStarted = m_app.InitApplication() && m_app.InitInstance();
@@ -39,10 +38,7 @@ public:
 
     bool IsStarted() const { return m_bStarted; }
     CPlayerApp& App() { return m_app; }
-    HWND Frame() const
-    {
-        return m_app.m_pMainWnd != nullptr ? m_app.m_pMainWnd->m_hWnd : nullptr;
-    }
+    HWND Frame() const { return m_app.m_pMainWnd != nullptr ? m_app.m_pMainWnd->m_hWnd : nullptr; }
     std::vector<CMessageBoxRecord> Boxes() const { return m_capture.Records(); }
 
 private:

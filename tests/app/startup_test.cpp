@@ -77,25 +77,24 @@ TEST(StartupTest, PlacementOptionsPlaceTheOuterRectangle)
     const int cyWork = rcWork.bottom - rcWork.top;
     auto centred = [](const RECT&, const RECT& rc) { return rc; };
     const FirstStateCase cases[] = {
-        {L"/P100,100", [](const RECT&, const RECT&) { return At(100, 100, EmptyFrameSize().cx, EmptyFrameSize().cy); }},
+        {L"/P100,100",
+         [](const RECT&, const RECT&) { return At(100, 100, EmptyFrameSize().cx, EmptyFrameSize().cy); }},
         {L"/P100,100 /Z640,480", [](const RECT&, const RECT&) { return At(100, 100, 640, 480); }},
         {L"-p-50,-20 -z300,200", [](const RECT&, const RECT&) { return At(-50, -20, 300, 200); }},
         {L"/P5000,100", centred},
         {L"/P100,5000 /Z640,480", centred},
         {L"/P50%,50%",
-         [](const RECT& w, const RECT&) { return At(w.right / 2, w.bottom / 2, EmptyFrameSize().cx, EmptyFrameSize().cy); }},
+         [](const RECT& w, const RECT&) {
+             return At(w.right / 2, w.bottom / 2, EmptyFrameSize().cx, EmptyFrameSize().cy);
+         }},
         {L"/P150%,10%", centred},
         {L"/P10%,100%", centred},
-        {L"/Z50%,50%",
-         [=](const RECT&, const RECT& c) {
-             return At(c.left, c.top, cxWork / 2, cyWork / 2);
-         }},
+        {L"/Z50%,50%", [=](const RECT&, const RECT& c) { return At(c.left, c.top, cxWork / 2, cyWork / 2); }},
         {L"/Z100%,50%", centred},
-        {L"/P10,10 /Z200%,50%", [](const RECT&, const RECT&) { return At(10, 10, EmptyFrameSize().cx, EmptyFrameSize().cy); }},
-        {L"/P10,10 /Z25%,25%",
-         [=](const RECT&, const RECT&) { return At(10, 10, cxWork / 4, cyWork / 4); }},
-        {L"/P-1,100 /Z300,200",
-         [](const RECT&, const RECT& c) { return At(c.left, c.top, 300, 200); }},
+        {L"/P10,10 /Z200%,50%",
+         [](const RECT&, const RECT&) { return At(10, 10, EmptyFrameSize().cx, EmptyFrameSize().cy); }},
+        {L"/P10,10 /Z25%,25%", [=](const RECT&, const RECT&) { return At(10, 10, cxWork / 4, cyWork / 4); }},
+        {L"/P-1,100 /Z300,200", [](const RECT&, const RECT& c) { return At(c.left, c.top, 300, 200); }},
     };
     for (const FirstStateCase& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(c.pszArguments)));
@@ -156,11 +155,8 @@ struct FrameStyleCase {
 TEST(StartupTest, FrameOptionsRemoveMenuAndTitleBarAndSetTopmost)
 {
     const FrameStyleCase cases[] = {
-        {L"", true, true, false},
-        {L"/M", false, true, false},
-        {L"/T", true, false, false},
-        {L"/A", true, true, true},
-        {L"/T/M/A", false, false, true},
+        {L"", true, true, false},  {L"/M", false, true, false},     {L"/T", true, false, false},
+        {L"/A", true, true, true}, {L"/T/M/A", false, false, true},
     };
     for (const FrameStyleCase& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(c.pszArguments)));
@@ -185,8 +181,8 @@ std::wstring MissingMovieName()
 {
     wchar_t szDir[MAX_PATH] = L"";
     ::GetTempPathW(MAX_PATH, szDir);
-    std::wstring strPath = std::wstring(szDir) + L"vistrel missing " +
-                           std::to_wstring(::GetCurrentProcessId()) + L".avi";
+    std::wstring strPath =
+        std::wstring(szDir) + L"vistrel missing " + std::to_wstring(::GetCurrentProcessId()) + L".avi";
     ::DeleteFileW(strPath.c_str());
     return strPath;
 }
@@ -252,4 +248,4 @@ TEST(StartupTest, WrongExtensionIsReportedAndThePlayerStartsEmpty)
     EXPECT_EQ(static_cast<UINT>(MB_OK), boxes[0].nType);
 }
 
-} // namespace
+}  // namespace

@@ -15,8 +15,8 @@ namespace {
 constexpr uint32_t TM_PICTURES_PER_SECOND = 10;
 constexpr int32_t TM_PICTURE_SIDE = 16;
 constexpr uint32_t TM_LARGE_PICTURES = 40;
-constexpr uint32_t TM_LARGE_FILLER = 30u << 20;    // 40 x 30 MiB: past 1 GiB
-constexpr uint16_t TM_COUNTER_BLOCK = 4;           // 16-bit stereo
+constexpr uint32_t TM_LARGE_FILLER = 30u << 20;  // 40 x 30 MiB: past 1 GiB
+constexpr uint16_t TM_COUNTER_BLOCK = 4;         // 16-bit stereo
 
 void Put(std::vector<uint8_t>& v, uint32_t n, int nBytes)
 {
@@ -63,33 +63,33 @@ std::vector<uint8_t> SoundOnlyAvi(uint32_t nSourceHz, uint32_t nFrames, uint32_t
     const size_t nRiff = BeginList(v, "RIFF", "AVI ");
     const size_t nHdrl = BeginList(v, "LIST", "hdrl");
     std::vector<uint8_t> avih;
-    Put(avih, 0, 4);                                   // no picture: no frame time
-    Put(avih, nSourceHz * TM_COUNTER_BLOCK, 4);        // bytes per second
+    Put(avih, 0, 4);                             // no picture: no frame time
+    Put(avih, nSourceHz * TM_COUNTER_BLOCK, 4);  // bytes per second
     Put(avih, 0, 4);
-    Put(avih, 0x10, 4);                                // has an index
-    Put(avih, 0, 4);                                   // total frames
+    Put(avih, 0x10, 4);  // has an index
+    Put(avih, 0, 4);     // total frames
     Put(avih, 0, 4);
-    Put(avih, 1, 4);                                   // streams
-    Put(avih, nChunkFrames * TM_COUNTER_BLOCK, 4);     // suggested buffer
+    Put(avih, 1, 4);                                // streams
+    Put(avih, nChunkFrames * TM_COUNTER_BLOCK, 4);  // suggested buffer
     avih.resize(56, 0);
     PutChunk(v, "avih", avih);
     const size_t nStrl = BeginList(v, "LIST", "strl");
     std::vector<uint8_t> strh;
     PutId(strh, "auds");
-    Put(strh, 0, 4);                                   // handler
-    Put(strh, 0, 4);                                   // flags
-    Put(strh, 0, 4);                                   // priority, language
-    Put(strh, 0, 4);                                   // initial frames
-    Put(strh, 1, 4);                                   // scale
-    Put(strh, nSourceHz, 4);                           // rate
-    Put(strh, 0, 4);                                   // start
-    Put(strh, nFrames, 4);                             // length in samples
-    Put(strh, nChunkFrames * TM_COUNTER_BLOCK, 4);     // suggested buffer
-    Put(strh, 0xFFFFFFFFu, 4);                         // quality
-    Put(strh, TM_COUNTER_BLOCK, 4);                    // sample size
+    Put(strh, 0, 4);                                // handler
+    Put(strh, 0, 4);                                // flags
+    Put(strh, 0, 4);                                // priority, language
+    Put(strh, 0, 4);                                // initial frames
+    Put(strh, 1, 4);                                // scale
+    Put(strh, nSourceHz, 4);                        // rate
+    Put(strh, 0, 4);                                // start
+    Put(strh, nFrames, 4);                          // length in samples
+    Put(strh, nChunkFrames * TM_COUNTER_BLOCK, 4);  // suggested buffer
+    Put(strh, 0xFFFFFFFFu, 4);                      // quality
+    Put(strh, TM_COUNTER_BLOCK, 4);                 // sample size
     strh.resize(56, 0);
     PutChunk(v, "strh", strh);
-    std::vector<uint8_t> strf;                         // PCMWAVEFORMAT, 16 bytes
+    std::vector<uint8_t> strf;  // PCMWAVEFORMAT, 16 bytes
     Put(strf, WAVE_FORMAT_PCM, 2);
     Put(strf, 2, 2);
     Put(strf, nSourceHz, 4);
@@ -100,7 +100,7 @@ std::vector<uint8_t> SoundOnlyAvi(uint32_t nSourceHz, uint32_t nFrames, uint32_t
     EndList(v, nStrl);
     EndList(v, nHdrl);
     const size_t nMovi = BeginList(v, "LIST", "movi");
-    const size_t nMoviId = nMovi + 4;                  // idx1 offsets count from "movi"
+    const size_t nMoviId = nMovi + 4;  // idx1 offsets count from "movi"
     std::vector<uint8_t> idx1;
     for (uint32_t nFirst = 0; nFirst < nFrames; nFirst += nChunkFrames) {
         const uint32_t nCount = nFrames - nFirst < nChunkFrames ? nFrames - nFirst : nChunkFrames;
@@ -123,7 +123,7 @@ QRVVideoStreamFormat SmallRgbVideo()
     video.nHeight = TM_PICTURE_SIDE;
     video.nBitCount = 24;
     video.nRate = TM_PICTURES_PER_SECOND;
-    video.nCompression = 0;     // uncompressed: the sound tests never look at it
+    video.nCompression = 0;  // uncompressed: the sound tests never look at it
     return video;
 }
 
@@ -132,7 +132,7 @@ std::vector<uint8_t> GreyPicture()
     return std::vector<uint8_t>(TM_PICTURE_SIDE * TM_PICTURE_SIDE * 3, 0x80);
 }
 
-} // namespace
+}  // namespace
 
 std::vector<uint8_t> TrackCounterSound(uint32_t nFirst, uint32_t nCount)
 {
@@ -196,7 +196,8 @@ std::string WriteLargeTrackMovie(const std::string& strPath, uint32_t nSoundByte
     QRVPicture blank;
     QRVScreenEncoder encoder;
     std::vector<uint8_t> picture;
-    if (!canvas.ToPicture(blank, video.nBitCount) || !encoder.Begin(video.nWidth, video.nHeight, video.nBitCount) ||
+    if (!canvas.ToPicture(blank, video.nBitCount) ||
+        !encoder.Begin(video.nWidth, video.nHeight, video.nBitCount) ||
         !encoder.EncodeFrame(blank, true, picture))
         return "cannot encode a picture";
     QRVOpenDmlWriter writer;

@@ -19,8 +19,8 @@ std::vector<uint8_t> TrackCounterSound(uint32_t nFirst, uint32_t nCount);
 
 struct TrackCounterMovie {
     uint32_t nSourceHz = 44100;
-    uint32_t nFrames = 44100;       // sound frames in all
-    bool bSoundOnly = false;        // no picture stream at all
+    uint32_t nFrames = 44100;  // sound frames in all
+    bool bSoundOnly = false;   // no picture stream at all
     // Sound chunks of a tenth of a second, between pictures at 10 per second.
 };
 

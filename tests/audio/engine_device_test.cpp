@@ -64,8 +64,7 @@ bool NoSoundServerAsked()
 
 // Polls the engine's clock until pred(position) holds; the clock has no
 // event of its own. False after nMaxMs.
-template <typename Pred>
-bool WaitForClock(QRVAudio& audio, Pred pred, DWORD nMaxMs = 10000)
+template <typename Pred> bool WaitForClock(QRVAudio& audio, Pred pred, DWORD nMaxMs = 10000)
 {
     const DWORD dwStart = ::GetTickCount();
     while (!pred(audio.GetPosition())) {
@@ -101,7 +100,7 @@ void ExpectTrueRate(QRVAudio& audio, float fRate, DWORD nWindowMs, int nTries = 
     std::string strSeen;
     for (int i = 0; i < nTries; ++i) {
         const CReading a = Read(audio);
-        ::Sleep(nWindowMs);     // let wall time pass
+        ::Sleep(nWindowMs);  // let wall time pass
         const CReading b = Read(audio);
         const double fWall = static_cast<double>(b.dwWall - a.dwWall) * fRate;
         const double fClock = b.nPos - a.nPos;
@@ -142,7 +141,7 @@ protected:
 WAVEFORMATEX UnknownCodecFormat()
 {
     WAVEFORMATEX format = {};
-    format.wFormatTag = 0x7A7A;     // no codec has this tag
+    format.wFormatTag = 0x7A7A;  // no codec has this tag
     format.nChannels = 2;
     format.nSamplesPerSec = 44100;
     format.nAvgBytesPerSec = 44100 * 4;
@@ -151,7 +150,7 @@ WAVEFORMATEX UnknownCodecFormat()
     return format;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(SoundServer, PlayableFormatIsAcceptedWithoutAMessage)
 {
@@ -161,7 +160,7 @@ TEST_F(SoundServer, PlayableFormatIsAcceptedWithoutAMessage)
     EXPECT_TRUE(audio.QueryFormat(false));
     EXPECT_EQ(audio.GetLastResult(), static_cast<MMRESULT>(MMSYSERR_NOERROR));
     EXPECT_TRUE(capture.Records().empty());
-    EXPECT_FALSE(audio.HasDevice());    // only asked, not opened
+    EXPECT_FALSE(audio.HasDevice());  // only asked, not opened
 }
 
 TEST_F(SoundServer, FormatNoCodecPlaysShowsTheMissingCodecMessage)
@@ -197,8 +196,8 @@ TEST_F(SoundServer, QueryWithoutAnyFormatGivesFalseSilently)
 TEST_F(SoundServer, OpeningPrimesEightBuffersOfTheSourcesSizeAndHoldsTheClock)
 {
     struct Case {
-        int nSetting;   // what the source's buffer settings report
-        int nSize;      // what the engine uses
+        int nSetting;  // what the source's buffer settings report
+        int nSize;     // what the engine uses
     };
     const Case cases[] = {{4000, 4000}, {100000, AU_MAX_BUFFER_SIZE}, {0, AU_MAX_BUFFER_SIZE}};
     for (const Case& c : cases) {
@@ -249,7 +248,7 @@ TEST_F(SoundServer, ClockRunsAtTheTrueRateHoldsInPauseAndContinuesAfterResume)
     ExpectTrueRate(audio, 1.0f, 3000);
 
     ASSERT_TRUE(audio.Pause());
-    EXPECT_TRUE(audio.IsPlaying());     // a pause leaves the flag alone
+    EXPECT_TRUE(audio.IsPlaying());  // a pause leaves the flag alone
     const CReading c = Read(audio);
     ::Sleep(700);
     const CReading d = Read(audio);
@@ -290,9 +289,9 @@ TEST_F(SoundServer, StopThenStartTimeThenResumePlaysFromThere)
     EXPECT_FALSE(audio.IsPlaying());
     EXPECT_FALSE(audio.IsOpen());
     EXPECT_FALSE(audio.HasDevice());
-    EXPECT_EQ(audio.GetStartTime(), 0);     // a stop rewinds
+    EXPECT_EQ(audio.GetStartTime(), 0);  // a stop rewinds
     EXPECT_EQ(audio.GetPosition(), -1);
-    ASSERT_NE(audio.GetDeviceFormat(), nullptr);    // and keeps the format
+    ASSERT_NE(audio.GetDeviceFormat(), nullptr);  // and keeps the format
 
     audio.SetStartTime(5000);
     ASSERT_TRUE(audio.Resume());

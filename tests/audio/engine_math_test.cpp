@@ -12,41 +12,37 @@ MMTIME Position(UINT wType, DWORD nValue)
 {
     MMTIME time = {};
     time.wType = wType;
-    time.u.sample = nValue;     // the union's members share their place
+    time.u.sample = nValue;  // the union's members share their place
     return time;
 }
 
-} // namespace
+}  // namespace
 
 TEST(EngineClock, ElapsedTimeIsRoundedUpFromASinglePrecisionProduct)
 {
     struct Case {
         UINT wType;
         DWORD nValue;
-        DWORD nSamplesPerSec;   // of the opened device
+        DWORD nSamplesPerSec;  // of the opened device
         float fRate;
         int nExpected;
     };
     const Case cases[] = {
-        {TIME_SAMPLES, 44100, 44100, 1.0f, 1001},   // 1000.0000343 rounds to 1000.000061
-        {TIME_SAMPLES, 4410, 44100, 1.0f, 100},     // 100.0000034 rounds to 100.0
-        {TIME_SAMPLES, 0, 44100, 1.0f, 0},
-        {TIME_SAMPLES, 1, 44100, 1.0f, 1},
-        {TIME_SAMPLES, 4410, 44100, 2.0f, 200},     // 22050 Hz source played at rate 2
-        {TIME_SAMPLES, 22050, 22050, 1.0f, 1001},
-        {TIME_SAMPLES, 4410, 44100, 0.5f, 50},
-        {TIME_BYTES, 176400, 44100, 1.0f, 1001},    // 4 bytes a frame: same factor times 4
-        {TIME_MS, 1234, 44100, 1.0f, 1234},
-        {TIME_MS, 1234, 44100, 2.0f, 2468},
-        {TIME_SMPTE, 1234, 44100, 1.0f, 0},
-        {TIME_MIDI, 1234, 44100, 1.0f, 0},
+        {TIME_SAMPLES, 44100, 44100, 1.0f, 1001},  // 1000.0000343 rounds to 1000.000061
+        {TIME_SAMPLES, 4410, 44100, 1.0f, 100},    // 100.0000034 rounds to 100.0
+        {TIME_SAMPLES, 0, 44100, 1.0f, 0},        {TIME_SAMPLES, 1, 44100, 1.0f, 1},
+        {TIME_SAMPLES, 4410, 44100, 2.0f, 200},  // 22050 Hz source played at rate 2
+        {TIME_SAMPLES, 22050, 22050, 1.0f, 1001}, {TIME_SAMPLES, 4410, 44100, 0.5f, 50},
+        {TIME_BYTES, 176400, 44100, 1.0f, 1001},  // 4 bytes a frame: same factor times 4
+        {TIME_MS, 1234, 44100, 1.0f, 1234},       {TIME_MS, 1234, 44100, 2.0f, 2468},
+        {TIME_SMPTE, 1234, 44100, 1.0f, 0},       {TIME_MIDI, 1234, 44100, 1.0f, 0},
     };
     for (const Case& c : cases) {
         const float fMsPerSample = 1000.0f / c.nSamplesPerSec;
         const float fMsPerByte = 1000.0f / (c.nSamplesPerSec * 4);
-        EXPECT_EQ(QRVAudio::ElapsedFromPosition(Position(c.wType, c.nValue), fMsPerSample,
-                                                fMsPerByte, c.fRate),
-                  c.nExpected)
+        EXPECT_EQ(
+            QRVAudio::ElapsedFromPosition(Position(c.wType, c.nValue), fMsPerSample, fMsPerByte, c.fRate),
+            c.nExpected)
             << "type " << c.wType << " value " << c.nValue << " rate " << c.fRate;
     }
 }
@@ -59,12 +55,8 @@ TEST(EngineFormat, SourceFormatIsCopiedWithTheRateApplied)
         DWORD nDeviceHz;
     };
     const Case cases[] = {
-        {44100, 1.0f, 44100},
-        {22050, 2.0f, 44100},
-        {44100, 0.5f, 22050},
-        {8000, 0.25f, 2000},
-        {11025, 4.0f, 44100},
-        {44100, 1.5f, 66150},
+        {44100, 1.0f, 44100}, {22050, 2.0f, 44100}, {44100, 0.5f, 22050},
+        {8000, 0.25f, 2000},  {11025, 4.0f, 44100}, {44100, 1.5f, 66150},
     };
     for (const Case& c : cases) {
         CCounterAudio audio(c.nSourceHz, 1000);
@@ -100,7 +92,7 @@ TEST(EngineFormat, RatesOutsideAQuarterToFourAreRefusedButKept)
         float fRate;
         bool bAccepted;
     };
-    const Case cases[] = {{0.25f, true}, {4.0f, true}, {0.2f, false}, {4.5f, false},
+    const Case cases[] = {{0.25f, true}, {4.0f, true},   {0.2f, false}, {4.5f, false},
                           {0.0f, false}, {-1.0f, false}, {1.0f, true}};
     for (const Case& c : cases) {
         CCounterAudio audio(44100, 1000);
@@ -115,7 +107,7 @@ TEST(EngineFormat, PcmExtraBytesAreDroppedFromTheCopyOnly)
 {
     CCounterAudio audio(44100, 1000);
     WAVEFORMATEX format = audio.SourceFormat();
-    format.cbSize = 22;     // a PCM format carries none, whatever it says
+    format.cbSize = 22;  // a PCM format carries none, whatever it says
     audio.SetFormat(&format);
     ASSERT_NE(audio.GetDeviceFormat(), nullptr);
     EXPECT_EQ(audio.GetDeviceFormat()->cbSize, 0);
@@ -156,8 +148,8 @@ TEST(EngineState, ConstructedEngineIsClosedAndTellsNoTime)
     EXPECT_EQ(audio.GetDeviceFormat(), nullptr);
     EXPECT_EQ(audio.GetPosition(), -1);
     EXPECT_EQ(audio.GetStartTime(), 0);
-    EXPECT_FALSE(audio.Stop());             // nothing to stop
-    EXPECT_TRUE(audio.Pause());             // nothing to pause
+    EXPECT_FALSE(audio.Stop());  // nothing to stop
+    EXPECT_TRUE(audio.Pause());  // nothing to pause
     EXPECT_FALSE(audio.Close());
     EXPECT_TRUE(audio.UnprepareBuffers());
     EXPECT_FALSE(audio.IsRefillThreadRunning());

@@ -62,8 +62,8 @@ int PlayBaseline(int nSourceHz, DWORD nFrames)
     format.nAvgBytesPerSec = format.nSamplesPerSec * 4;
     HANDLE hEvent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
     HWAVEOUT hWave = nullptr;
-    if (::waveOutOpen(&hWave, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(hEvent), 0,
-                      CALLBACK_EVENT) != MMSYSERR_NOERROR) {
+    if (::waveOutOpen(&hWave, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(hEvent), 0, CALLBACK_EVENT) !=
+        MMSYSERR_NOERROR) {
         std::printf("could not open the device\n");
         return 3;
     }
@@ -112,7 +112,7 @@ int PlayBaseline(int nSourceHz, DWORD nFrames)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
@@ -171,7 +171,7 @@ int wmain(int argc, wchar_t** argv)
     // Clock readings from the first one after the clock moved: the clock's
     // offset from the wall clock (times the rate) at each.
     std::vector<double> offsets;
-    std::vector<DWORD> walls;   // wall time of each, from the first
+    std::vector<DWORD> walls;  // wall time of each, from the first
     offsets.reserve(static_cast<size_t>(fSeconds * 20 / fRate) + 64);
     int nPos0 = -1, nLast = -1;
     DWORD dwWall0 = 0, dwLastChange = ::timeGetTime();
@@ -191,15 +191,14 @@ int wmain(int argc, wchar_t** argv)
             walls.push_back(dwNow - dwWall0);
             if (nTraceMs > 0 && offsets.size() % (nTraceMs / 50 + 1) == 0)
                 std::printf("  wall %6lu ms  clock %6d ms  deviation %5.0f ms\n",
-                            static_cast<unsigned long>(dwNow - dwWall0), nPos - nPos0,
-                            offsets.back());
+                            static_cast<unsigned long>(dwNow - dwWall0), nPos - nPos0, offsets.back());
         }
         if (nPos >= nEnd || dwNow - dwLastChange > 2000)
             break;
         ::Sleep(50);
     }
     const DWORD dwWall = ::timeGetTime() - dwWallStart;
-    const double fCpu = static_cast<double>(CpuTime100ns() - nCpuStart) / 1e4;    // ms
+    const double fCpu = static_cast<double>(CpuTime100ns() - nCpuStart) / 1e4;  // ms
     const double fMainCpu =
         static_cast<double>(ThreadCpuTime100ns(::GetCurrentThread()) - nMainCpuStart) / 1e4;
     double fRefillCpu = 0;
@@ -229,8 +228,8 @@ int wmain(int argc, wchar_t** argv)
     std::printf("played from %d ms to %d ms (end %d ms)\n", nStartMs, nLast, nEnd);
     std::printf("wall time %lu ms, process CPU time %.0f ms (%.2f %% of one core)\n",
                 static_cast<unsigned long>(dwWall), fCpu, percent(fCpu));
-    std::printf("  of which refill thread %.0f ms (%.2f %%), polling caller %.0f ms (%.2f %%)\n",
-                fRefillCpu, percent(fRefillCpu), fMainCpu, percent(fMainCpu));
+    std::printf("  of which refill thread %.0f ms (%.2f %%), polling caller %.0f ms (%.2f %%)\n", fRefillCpu,
+                percent(fRefillCpu), fMainCpu, percent(fMainCpu));
     std::printf("clock: %u readings, largest deviation from the wall clock %.0f ms; "
                 "settled %.0f ms\n",
                 static_cast<unsigned>(offsets.size()), fFromFirst, fSettled);

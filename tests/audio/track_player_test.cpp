@@ -54,8 +54,7 @@ private:
 };
 
 // Polls the engine's clock until pred(position) holds; false after nMaxMs.
-template <typename Pred>
-bool WaitForEngineClock(CTrackPlayer& player, Pred pred, DWORD nMaxMs = 10000)
+template <typename Pred> bool WaitForEngineClock(CTrackPlayer& player, Pred pred, DWORD nMaxMs = 10000)
 {
     const DWORD dwStart = ::GetTickCount();
     while (!pred(player.EngineClock())) {
@@ -101,7 +100,7 @@ protected:
     }
 };
 
-} // namespace
+}  // namespace
 
 // ---- the source -------------------------------------------------------------
 
@@ -210,9 +209,9 @@ namespace {
 struct BufferCase {
     const char* pszName;
     uint32_t nSoundBytes;
-    long nReadSize;         // what the facade reports
-    int nSetting;           // what the player asks for
-    int nPlayed;            // what the engine uses
+    long nReadSize;  // what the facade reports
+    int nSetting;    // what the player asks for
+    int nPlayed;     // what the engine uses
 };
 
 const BufferCase BUFFER_CASES[] = {
@@ -231,7 +230,7 @@ protected:
     std::unique_ptr<CTestFile> m_pFile;
 };
 
-} // namespace
+}  // namespace
 
 TEST_P(TrackBufferSizes, EightBuffersOfTheReadSizeUpTo22800Bytes)
 {
@@ -327,7 +326,7 @@ TEST_F(TrackSoundServer, AtTheEndTheClockStopsAndThePlayerReportsNotPlaying)
     // Past the end the ring offers its buffers every 20 ms and no faster:
     // an empty buffer handed to the device would come straight back.
     const int nCallsBefore = player.m_nFillCalls;
-    ::Sleep(500);   // a stretch of wall time to count the offers in
+    ::Sleep(500);  // a stretch of wall time to count the offers in
     EXPECT_LE(player.m_nFillCalls - nCallsBefore, 100) << "the ring spins at the end of the sound";
     // The player stays open until it is stopped.
     EXPECT_TRUE(player.IsOpen());

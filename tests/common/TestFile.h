@@ -24,21 +24,41 @@ public:
 #else
         m_strPath = ::testing::TempDir() + "vistrel_" + std::to_string(::getpid()) + "_" + strName;
 #endif
-        m_strWide.assign(m_strPath.begin(), m_strPath.end());   // the temporary folder's name is ASCII
+        m_strWide.assign(m_strPath.begin(), m_strPath.end());  // the temporary folder's name is ASCII
     }
-    explicit CTestFile(const std::wstring& strName) : CTestFile(std::string(strName.begin(), strName.end())) {}
-    ~CTestFile() { std::remove(m_strPath.c_str()); }
+    explicit CTestFile(const std::wstring& strName) : CTestFile(std::string(strName.begin(), strName.end()))
+    {
+    }
+    ~CTestFile()
+    {
+        std::remove(m_strPath.c_str());
+    }
     CTestFile(const CTestFile&) = delete;
     CTestFile& operator=(const CTestFile&) = delete;
 
-    const std::string& Path() const { return m_strPath; }
-    const std::wstring& WidePath() const { return m_strWide; }
-    const wchar_t* Wide() const { return m_strWide.c_str(); }
+    const std::string& Path() const
+    {
+        return m_strPath;
+    }
+    const std::wstring& WidePath() const
+    {
+        return m_strWide;
+    }
+    const wchar_t* Wide() const
+    {
+        return m_strWide.c_str();
+    }
     // The path as the platform's file functions take it.
 #ifdef _WIN32
-    const wchar_t* ReaderPath() const { return m_strWide.c_str(); }
+    const wchar_t* ReaderPath() const
+    {
+        return m_strWide.c_str();
+    }
 #else
-    const char* ReaderPath() const { return m_strPath.c_str(); }
+    const char* ReaderPath() const
+    {
+        return m_strPath.c_str();
+    }
 #endif
 
 private:

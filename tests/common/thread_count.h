@@ -6,13 +6,11 @@ int CountProcessThreads();
 
 // Polls pred every millisecond until it holds or nMaxMs have passed; for
 // conditions no event announces (a flag another thread writes).
-template <typename Pred>
-bool WaitUntil(Pred pred, unsigned nMaxMs = 10000);
+template <typename Pred> bool WaitUntil(Pred pred, unsigned nMaxMs = 10000);
 
 #include <windows.h>
 
-template <typename Pred>
-bool WaitUntil(Pred pred, unsigned nMaxMs)
+template <typename Pred> bool WaitUntil(Pred pred, unsigned nMaxMs)
 {
     const DWORD dwStart = ::GetTickCount();
     while (!pred()) {

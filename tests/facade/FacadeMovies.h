@@ -87,8 +87,8 @@ inline bool FacadeChangePalette(QRVOpenDmlWriter&, const std::vector<uint32_t>&)
 }
 
 template <class TWriter>
-::testing::AssertionResult FacadeWriteFrames(const FacadeMovieRecipe& recipe, TWriter& writer, QRVOpenDmlWriter* pOdml,
-                                             FacadeMovie& movie)
+::testing::AssertionResult FacadeWriteFrames(const FacadeMovieRecipe& recipe, TWriter& writer,
+                                             QRVOpenDmlWriter* pOdml, FacadeMovie& movie)
 {
     std::unique_ptr<QRVScene> pScene = QRVMakeScene(recipe.strScene);
     QRVScreenEncoder encoder;
@@ -114,7 +114,8 @@ template <class TWriter>
         }
         pScene->Render(i, recipe.nFps, canvas);
         QRVPicture picture;
-        if (!canvas.ToPicture(picture, recipe.nBitCount) || !encoder.EncodeFrame(picture, i % recipe.nKeyEvery == 0, frame))
+        if (!canvas.ToPicture(picture, recipe.nBitCount) ||
+            !encoder.EncodeFrame(picture, i % recipe.nKeyEvery == 0, frame))
             return ::testing::AssertionFailure() << encoder.LastError();
         const bool bKey = encoder.LastWasKey();
         const bool bEmpty = !bKey && encoder.LastUnchanged();
@@ -122,7 +123,8 @@ template <class TWriter>
             frame.clear();
         if (!writer.WriteVideo(frame, bKey))
             return ::testing::AssertionFailure() << "frame " << i;
-        if (pOdml != nullptr && recipe.nFillerPerFrame != 0 && !pOdml->WriteFillerSparse(recipe.nFillerPerFrame))
+        if (pOdml != nullptr && recipe.nFillerPerFrame != 0 &&
+            !pOdml->WriteFillerSparse(recipe.nFillerPerFrame))
             return ::testing::AssertionFailure() << pOdml->LastError();
         movie.pictures.push_back(std::move(picture));
         movie.keys.push_back(bKey);
@@ -135,8 +137,8 @@ template <class TWriter>
 }
 
 // Writes the movie that recipe describes and fills movie with what went in.
-inline ::testing::AssertionResult FacadeWriteMovie(const std::string& strPath, const FacadeMovieRecipe& recipe,
-                                                   FacadeMovie& movie)
+inline ::testing::AssertionResult FacadeWriteMovie(const std::string& strPath,
+                                                   const FacadeMovieRecipe& recipe, FacadeMovie& movie)
 {
     QRVFileOutput out;
     if (!out.Open(strPath))
@@ -179,7 +181,8 @@ inline void FacadePut(std::vector<uint8_t>& v, uint32_t n, int nBytes)
         v.push_back(static_cast<uint8_t>(n >> (8 * i)));
 }
 
-inline ::testing::AssertionResult FacadeWriteBytes(const std::string& strPath, const std::vector<uint8_t>& bytes)
+inline ::testing::AssertionResult FacadeWriteBytes(const std::string& strPath,
+                                                   const std::vector<uint8_t>& bytes)
 {
     QRVFileOutput out;
     if (!out.Open(strPath) || !out.Write(bytes.data(), bytes.size()) || !out.Finish())

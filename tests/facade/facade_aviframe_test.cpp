@@ -82,12 +82,12 @@ TEST(AviFrameTool, WritesThePictureForATimeOrAFrameAsBmp)
             uint32_t nFrame;
         };
         // 1000 ms is frame 15 at 15 fps; the end time is the last frame.
-        for (const Request& r : {Request{L"-t", L"1000", 15}, Request{L"-f", L"23", 23}, Request{L"-t", L"2666", 39},
-                                 Request{L"-f", L"0", 0}}) {
+        for (const Request& r : {Request{L"-t", L"1000", 15}, Request{L"-f", L"23", 23},
+                                 Request{L"-t", L"2666", 39}, Request{L"-f", L"0", 0}}) {
             SCOPED_TRACE(std::string(r.pszOption, r.pszOption + 2));
             std::string strOut, strErr;
-            ASSERT_EQ(0, AviFrameRun({movieFile.Wide(), r.pszOption, r.pszValue, L"-o", Wide(bmpFile.Path())}, strOut,
-                                     strErr))
+            ASSERT_EQ(0, AviFrameRun({movieFile.Wide(), r.pszOption, r.pszValue, L"-o", Wide(bmpFile.Path())},
+                                     strOut, strErr))
                 << strErr;
             EXPECT_NE(std::string::npos, strOut.find("frame " + std::to_string(r.nFrame) + " "));
             EXPECT_TRUE(BmpHolds(ReadFile(bmpFile.Path()), movie.pictures[r.nFrame]));

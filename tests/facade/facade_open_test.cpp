@@ -27,12 +27,12 @@ struct HandmadeStream {
 std::vector<uint8_t> WaveFormat(uint32_t nBytes)
 {
     std::vector<uint8_t> v;
-    FacadePut(v, 1, 2);      // PCM
-    FacadePut(v, 1, 2);      // mono
+    FacadePut(v, 1, 2);  // PCM
+    FacadePut(v, 1, 2);  // mono
     FacadePut(v, 22050, 4);
     FacadePut(v, 44100, 4);
-    FacadePut(v, 2, 2);      // block align
-    FacadePut(v, 16, 2);     // bits
+    FacadePut(v, 2, 2);       // block align
+    FacadePut(v, 16, 2);      // bits
     FacadePut(v, 0x5A5A, 2);  // extra size, if the record is that long
     v.resize(nBytes, 0x5A);
     return v;
@@ -61,15 +61,15 @@ std::vector<uint8_t> HandmadeAvi(const std::vector<HandmadeStream>& streams)
         std::vector<uint8_t> strh;
         strh.insert(strh.end(), s.pszType, s.pszType + 4);
         strh.insert(strh.end(), s.pszHandler, s.pszHandler + 4);
-        FacadePut(strh, 0, 4);   // flags
-        FacadePut(strh, 0, 4);   // priority, language
-        FacadePut(strh, 0, 4);   // initial frames
-        FacadePut(strh, 1, 4);   // scale
+        FacadePut(strh, 0, 4);  // flags
+        FacadePut(strh, 0, 4);  // priority, language
+        FacadePut(strh, 0, 4);  // initial frames
+        FacadePut(strh, 1, 4);  // scale
         FacadePut(strh, s.nRate, 4);
-        FacadePut(strh, 0, 4);   // start
+        FacadePut(strh, 0, 4);                                        // start
         FacadePut(strh, s.nSampleSize ? 200 / s.nSampleSize : 1, 4);  // length
-        FacadePut(strh, 200, 4);  // suggested buffer
-        FacadePut(strh, 0, 4);   // quality
+        FacadePut(strh, 200, 4);                                      // suggested buffer
+        FacadePut(strh, 0, 4);                                        // quality
         FacadePut(strh, s.nSampleSize, 4);
         strh.resize(56, 0);
         riff.List("LIST", "strl").Chunk("strh", strh).Chunk("strf", s.format).End();
@@ -79,7 +79,8 @@ std::vector<uint8_t> HandmadeAvi(const std::vector<HandmadeStream>& streams)
     const size_t nMovi = riff.Size() - 4;  // offsets in idx1 count from "movi"
     std::vector<uint8_t> idx1;
     for (size_t i = 0; i < streams.size(); ++i) {
-        const std::string strId = "0" + std::to_string(i) + (std::strcmp(streams[i].pszType, "auds") == 0 ? "wb" : "dc");
+        const std::string strId =
+            "0" + std::to_string(i) + (std::strcmp(streams[i].pszType, "auds") == 0 ? "wb" : "dc");
         idx1.insert(idx1.end(), strId.begin(), strId.end());
         FacadePut(idx1, 0x10, 4);
         FacadePut(idx1, static_cast<uint32_t>(riff.Size() - nMovi), 4);
@@ -103,9 +104,9 @@ std::wstring Hex(uint32_t n)
 
 TEST(FacadeMessages, StringsOfTheMessagesArePresent)
 {
-    for (UINT nID : {IDS_OPEN_FAILED, IDS_FILE_CORRUPT, IDS_OUT_OF_MEMORY, IDS_DISK_READ_ERROR, IDS_DISK_OPEN_ERROR,
-                     IDS_AVI_CLASS_MISSING, IDS_NO_VIDEO_CODEC, IDS_NO_VIDEO_CODEC_TAIL, IDS_NO_STREAMS,
-                     IDS_NO_DV_SUPPORT})
+    for (UINT nID : {IDS_OPEN_FAILED, IDS_FILE_CORRUPT, IDS_OUT_OF_MEMORY, IDS_DISK_READ_ERROR,
+                     IDS_DISK_OPEN_ERROR, IDS_AVI_CLASS_MISSING, IDS_NO_VIDEO_CODEC, IDS_NO_VIDEO_CODEC_TAIL,
+                     IDS_NO_STREAMS, IDS_NO_DV_SUPPORT})
         EXPECT_FALSE(AfxLoadString(nID).empty()) << nID;
 }
 
@@ -146,7 +147,8 @@ TEST(FacadeMessages, DvOnlyFileGetsTheNoStreamsMessageWithTheDvNote)
 {
     CMessageBoxCapture capture;
     CTestFile path("dv.avi");
-    ASSERT_TRUE(FacadeWriteBytes(path.Path(), HandmadeAvi({{"iavs", "dvsd", std::vector<uint8_t>(32, 0), 25, 0}})));
+    ASSERT_TRUE(
+        FacadeWriteBytes(path.Path(), HandmadeAvi({{"iavs", "dvsd", std::vector<uint8_t>(32, 0), 25, 0}})));
     QRVAviFile file;
     EXPECT_FALSE(file.Open(path.Wide()));
     EXPECT_FALSE(file.IsOpen());
@@ -206,7 +208,8 @@ TEST(FacadeStreams, SoundFormatsAreHandedOutAtLeast18BytesLong)
     for (const Case& c : {Case{14, 0, 0}, Case{16, 16, 0}, Case{18, 16, 0x5A5A}}) {
         SCOPED_TRACE(c.nStored);
         CTestFile path("wave" + std::to_string(c.nStored) + ".avi");
-        ASSERT_TRUE(FacadeWriteBytes(path.Path(), HandmadeAvi({{"auds", "\0\0\0\0", WaveFormat(c.nStored), 22050, 2}})));
+        ASSERT_TRUE(FacadeWriteBytes(path.Path(),
+                                     HandmadeAvi({{"auds", "\0\0\0\0", WaveFormat(c.nStored), 22050, 2}})));
         QRVAviFile file;
         ASSERT_TRUE(file.Open(path.Wide()));
         ASSERT_EQ(1u, file.GetAudioStreamCount());

@@ -27,8 +27,8 @@ long MidTime(uint32_t f, uint32_t nFps)
         return ::testing::AssertionFailure() << "no picture";
     if (pHeader->biWidth != expected.Width() || pHeader->biHeight != expected.Height() ||
         pHeader->biBitCount != expected.BitCount() || pHeader->biCompression != BI_RGB)
-        return ::testing::AssertionFailure() << "format " << pHeader->biWidth << "x" << pHeader->biHeight << "x"
-                                             << pHeader->biBitCount;
+        return ::testing::AssertionFailure()
+               << "format " << pHeader->biWidth << "x" << pHeader->biHeight << "x" << pHeader->biBitCount;
     for (int32_t nRow = 0; nRow < expected.Height(); ++nRow) {
         if (std::memcmp(pBits + static_cast<size_t>(nRow) * expected.Stride(), expected.Row(nRow),
                         expected.Stride()) != 0)
@@ -247,7 +247,8 @@ TEST(FacadeRequests, BadIndexesAndUnopenedReadersDeliverNothing)
     EXPECT_EQ(nullptr, pBits);
     EXPECT_FALSE(file.GetFrameOpen(1));
     EXPECT_FALSE(file.GetFrame(1, 0, &pHeader, &pBits, nCurrent, false));
-    EXPECT_FALSE(file.GetFrameAtSample(0, static_cast<long>(recipe.nFrames), &pHeader, &pBits, nCurrent, false));
+    EXPECT_FALSE(
+        file.GetFrameAtSample(0, static_cast<long>(recipe.nFrames), &pHeader, &pBits, nCurrent, false));
     EXPECT_FALSE(file.GetFrameAtSample(0, -1, &pHeader, &pBits, nCurrent, false));
     EXPECT_EQ(-1, nCurrent);
     EXPECT_EQ(nullptr, file.GetVideoFormat(1));

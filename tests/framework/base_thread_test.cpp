@@ -15,8 +15,7 @@ namespace {
 class CGateThread : public QRVBaseThread {
 public:
     explicit CGateThread(LONG nResult = 42, bool bUntilStop = false)
-        : m_gate(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_nResult(nResult),
-          m_bUntilStop(bUntilStop)
+        : m_gate(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_nResult(nResult), m_bUntilStop(bUntilStop)
     {
     }
     ~CGateThread() override { StopAndWait(); }
@@ -49,12 +48,12 @@ private:
 HANDLE DuplicateThreadHandle(CWinThread* pThread)
 {
     HANDLE hDup = nullptr;
-    ::DuplicateHandle(::GetCurrentProcess(), pThread->m_hThread, ::GetCurrentProcess(), &hDup,
-                      SYNCHRONIZE, FALSE, 0);
+    ::DuplicateHandle(::GetCurrentProcess(), pThread->m_hThread, ::GetCurrentProcess(), &hDup, SYNCHRONIZE,
+                      FALSE, 0);
     return hDup;
 }
 
-} // namespace
+}  // namespace
 
 TEST(BaseThread, BeforeAnyBeginThereIsNoThreadToWaitFor)
 {
@@ -74,7 +73,7 @@ TEST(BaseThread, BegunThreadRunsTheBodyAndKeepsItsExitCode)
     EXPECT_EQ(thread.GetStatus(), TS_RUNNING);
     EXPECT_EQ(thread.QueryStatus(), TS_RUNNING);
     EXPECT_EQ(thread.Wait(0), static_cast<DWORD>(WAIT_TIMEOUT));
-    EXPECT_EQ(thread.QueryStatus(), TS_RUNNING);    // a timed-out wait keeps the thread
+    EXPECT_EQ(thread.QueryStatus(), TS_RUNNING);  // a timed-out wait keeps the thread
 
     thread.Open();
     ASSERT_EQ(::WaitForSingleObject(pThread->m_hThread, 10000), WAIT_OBJECT_0);
@@ -113,7 +112,7 @@ TEST(BaseThread, EndedButUnwaitedThreadIsReplacedByTheNextBegin)
     CWinThread* pFirst = thread.BeginThread();
     ASSERT_NE(pFirst, nullptr);
     ASSERT_EQ(::WaitForSingleObject(pFirst->m_hThread, 10000), WAIT_OBJECT_0);
-    ASSERT_NE(thread.BeginThread(), nullptr);   // deletes the ended one
+    ASSERT_NE(thread.BeginThread(), nullptr);  // deletes the ended one
     ASSERT_EQ(thread.Wait(10000), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_EQ(thread.m_nRuns, 2);
 }
@@ -200,7 +199,7 @@ private:
     CSlowState& m_state;
 };
 
-} // namespace
+}  // namespace
 
 TEST(BaseThread, DestructorWaitsForABodySlowToNoticeTheStopRequest)
 {
@@ -210,5 +209,5 @@ TEST(BaseThread, DestructorWaitsForABodySlowToNoticeTheStopRequest)
     delete pThread;
     EXPECT_TRUE(state.bEnded);
     EXPECT_GT(state.nRequests, 10);
-    ::SetEvent(state.gate.Get());   // lets a body left behind end before the state goes
+    ::SetEvent(state.gate.Get());  // lets a body left behind end before the state goes
 }

@@ -19,8 +19,7 @@ protected:
     HMENU InitPopup(int nIndex)
     {
         HMENU hPopup = ::GetSubMenu(::GetMenu(m_frame.m_hWnd), nIndex);
-        m_frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hPopup),
-                            MAKELPARAM(nIndex, FALSE));
+        m_frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hPopup), MAKELPARAM(nIndex, FALSE));
         return hPopup;
     }
 
@@ -39,7 +38,7 @@ protected:
 
 struct RouteCase {
     UINT nID;
-    const char* pszExpected;    // who carries it out; null: nobody
+    const char* pszExpected;  // who carries it out; null: nobody
 };
 
 TEST_F(CommandRoutingTest, FirstHandlerOnViewFrameApplicationRouteWins)
@@ -144,4 +143,4 @@ TEST_F(CommandRoutingTest, AcceleratorWorksFromChildWindowThroughParents)
     EXPECT_EQ(CCommandLog{LogEntry("frame", ID_TEST_KEY_ENABLED)}, m_log);
 }
 
-} // namespace
+}  // namespace

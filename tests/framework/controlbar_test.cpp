@@ -110,11 +110,11 @@ TEST_F(ControlBarTest, IdleUpdateReachesTheItemsOfVisibleBars)
 
     frame.SendMessage(WM_IDLEUPDATECMDUI);
     ASSERT_EQ(items.size(), bar.m_states.size());
-    EXPECT_FALSE(bar.m_states[ID_TEST_GREY].m_bEnabled);      // its update handler
+    EXPECT_FALSE(bar.m_states[ID_TEST_GREY].m_bEnabled);  // its update handler
     EXPECT_EQ(1, bar.m_states[ID_TEST_CHECK].m_nCheck);
-    EXPECT_TRUE(bar.m_states[ID_TEST_CMDONLY].m_bEnabled);    // a handler on the route
-    EXPECT_FALSE(bar.m_states[ID_TEST_NOHANDLER].m_bEnabled); // none anywhere
-    EXPECT_TRUE(bar.m_states[ID_ROUTE_APP].m_bEnabled);       // the application's
+    EXPECT_TRUE(bar.m_states[ID_TEST_CMDONLY].m_bEnabled);     // a handler on the route
+    EXPECT_FALSE(bar.m_states[ID_TEST_NOHANDLER].m_bEnabled);  // none anywhere
+    EXPECT_TRUE(bar.m_states[ID_ROUTE_APP].m_bEnabled);        // the application's
     EXPECT_TRUE(hidden.m_states.empty());
 }
 

@@ -26,7 +26,7 @@ public:
         return m_bKeep;
     }
     int m_nClicks = 0;
-    bool m_bKeep = false;   // false: the click goes on to the dialog's commands
+    bool m_bKeep = false;  // false: the click goes on to the dialog's commands
 };
 
 class CTestLabel : public CStatic {
@@ -45,7 +45,7 @@ public:
 
     // Runs inside the dialog once it shows (modal) or at once (modeless).
     std::function<void(CTestDialog&)> m_onInit;
-    int m_nRefusals = 0;        // OK is refused this many times
+    int m_nRefusals = 0;  // OK is refused this many times
     std::vector<std::string> m_log;
 
     CTestSlider m_slider;
@@ -106,11 +106,16 @@ protected:
 
 TEST_F(DialogTest, ModalDialogEndsThroughItsOwnOkAndCancel)
 {
-    struct Case { std::vector<UINT> commands; int nRefusals; INT_PTR nResult; std::vector<std::string> log; };
+    struct Case {
+        std::vector<UINT> commands;
+        int nRefusals;
+        INT_PTR nResult;
+        std::vector<std::string> log;
+    };
     const Case cases[] = {
         {{IDOK}, 0, IDOK, {"ok"}},
         {{IDCANCEL}, 0, IDCANCEL, {"cancel"}},
-        {{IDOK, IDOK, IDCANCEL}, 1, IDOK, {"ok", "ok"}},   // refused once, then taken
+        {{IDOK, IDOK, IDCANCEL}, 1, IDOK, {"ok", "ok"}},  // refused once, then taken
     };
     for (const Case& c : cases) {
         CTestDialog dialog;
@@ -122,7 +127,7 @@ TEST_F(DialogTest, ModalDialogEndsThroughItsOwnOkAndCancel)
         EXPECT_EQ(c.nResult, dialog.DoModal());
         EXPECT_EQ(c.log, dialog.m_log);
         EXPECT_TRUE(dialog.m_bAttached);
-        EXPECT_EQ(nullptr, dialog.m_hWnd);   // the window is gone, the object detached
+        EXPECT_EQ(nullptr, dialog.m_hWnd);  // the window is gone, the object detached
     }
 }
 
@@ -148,7 +153,7 @@ TEST_F(DialogTest, ControlsSeeTheirNotificationsBeforeTheDialog)
     dialog.m_check.SendMessage(BM_CLICK);
     EXPECT_EQ(2, dialog.m_check.m_nClicks);
     EXPECT_EQ(std::vector<std::string>{"check"}, dialog.m_log);
-    EXPECT_EQ(BST_UNCHECKED, dialog.m_check.GetCheck());   // two clicks
+    EXPECT_EQ(BST_UNCHECKED, dialog.m_check.GetCheck());  // two clicks
 
     // The label is asked for its colours as it paints.
     ::RedrawWindow(dialog.m_label.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);

@@ -86,8 +86,7 @@ TEST_F(FrameTest, ViewFillsClientAreaAsPaneAndFollowsResizing)
     const SIZE sizes[] = {{500, 400}, {260, 180}};
     for (const SIZE& size : sizes) {
         frame.SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        EXPECT_TRUE(SameRect(frame.GetClientRect(), RectInParentClient(hView)))
-            << size.cx << "x" << size.cy;
+        EXPECT_TRUE(SameRect(frame.GetClientRect(), RectInParentClient(hView))) << size.cx << "x" << size.cy;
     }
 }
 
@@ -147,7 +146,7 @@ TEST_F(FrameTest, ClosingOtherFrameDoesNotEndLoop)
     ASSERT_TRUE(otherFrame.LoadFrame(IDR_TESTFRAME));
     m_app.m_pMainWnd = &mainFrame;
     otherFrame.PostMessage(WM_CLOSE);
-    ::PostQuitMessage(5);   // reached only if the close posted no quit of its own
+    ::PostQuitMessage(5);  // reached only if the close posted no quit of its own
     EXPECT_EQ(5, m_app.Run());
     EXPECT_EQ(nullptr, otherFrame.m_hWnd);
     EXPECT_NE(nullptr, mainFrame.m_hWnd);
@@ -244,4 +243,4 @@ TEST_F(StartupTest, ApplicationObjectIsReachableWhileItLives)
     EXPECT_EQ(nullptr, AfxGetApp());
 }
 
-} // namespace
+}  // namespace

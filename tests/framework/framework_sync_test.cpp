@@ -27,8 +27,8 @@ UINT TryLockFromAnotherThread(LPVOID pParam)
 bool OtherThreadGetsTheLock(CCriticalSection& cs)
 {
     CTryLockProbe probe{&cs};
-    CWinThread* pThread = AfxBeginThread(&TryLockFromAnotherThread, &probe, THREAD_PRIORITY_NORMAL,
-                                         0, CREATE_SUSPENDED);
+    CWinThread* pThread =
+        AfxBeginThread(&TryLockFromAnotherThread, &probe, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     EXPECT_NE(pThread, nullptr);
     if (pThread == nullptr)
         return false;
@@ -45,7 +45,7 @@ UINT SignalAndReturn(LPVOID pParam)
     return 5;
 }
 
-} // namespace
+}  // namespace
 
 TEST(FrameworkSync, SingleLockHoldsTheSectionForItsScope)
 {
@@ -54,7 +54,7 @@ TEST(FrameworkSync, SingleLockHoldsTheSectionForItsScope)
         CSingleLock lock(cs);
         EXPECT_TRUE(lock.IsLocked());
         EXPECT_FALSE(OtherThreadGetsTheLock(cs));
-        EXPECT_TRUE(cs.TryLock());      // the owner may enter again
+        EXPECT_TRUE(cs.TryLock());  // the owner may enter again
         cs.Unlock();
         EXPECT_FALSE(OtherThreadGetsTheLock(cs));
     }
@@ -77,8 +77,8 @@ TEST(FrameworkSync, SingleLockCanStartUnlockedAndLetGoEarly)
 TEST(FrameworkSync, SuspendedThreadRunsOnlyAfterResumeAndKeepsItsExitCode)
 {
     CHandle event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    CWinThread* pThread = AfxBeginThread(&SignalAndReturn, event.Get(), THREAD_PRIORITY_NORMAL, 0,
-                                         CREATE_SUSPENDED);
+    CWinThread* pThread =
+        AfxBeginThread(&SignalAndReturn, event.Get(), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     ASSERT_NE(pThread, nullptr);
     pThread->m_bAutoDelete = false;
     EXPECT_EQ(::WaitForSingleObject(event.Get(), 100), static_cast<DWORD>(WAIT_TIMEOUT));

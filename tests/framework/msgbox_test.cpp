@@ -63,4 +63,4 @@ TEST(MessageBoxTest, HookInstalledByHandReceivesBoxesUntilRemoved)
     EXPECT_TRUE(static_cast<bool>(previous));
 }
 
-} // namespace
+}  // namespace

@@ -36,9 +36,9 @@ TEST(StringFormatTest, InsertsTextsForPrintfAndNumberedMarkers)
         {L"(%d)", {L"2"}, L"(2)"},
         {L"%s=%d", {L"n", L"-5"}, L"n=-5"},
         {L"100%% done", {}, L"100% done"},
-        {L"%s and %s", {L"x"}, L"x and "},     // missing insertion: nothing
+        {L"%s and %s", {L"x"}, L"x and "},  // missing insertion: nothing
         {L"%3", {L"a"}, L""},
-        {L"50%", {}, L"50%"},                  // lone percent at the end
+        {L"50%", {}, L"50%"},  // lone percent at the end
         {L"%x stays", {L"a"}, L"%x stays"},
         {L"no markers", {L"a"}, L"no markers"},
         {L"", {L"a"}, L""},
@@ -58,4 +58,4 @@ TEST(AppNameTest, ApplicationTitleComesFromItsString)
     EXPECT_EQ(L"Тестовое приложение", app.GetAppName());
 }
 
-} // namespace
+}  // namespace

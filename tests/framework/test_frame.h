@@ -23,14 +23,14 @@ class CTestApp : public CWinApp {
 public:
     CCommandLog* m_pLog = nullptr;
     std::vector<LONG> m_idleCounts;
-    std::function<void(LONG)> m_onIdle;     // runs after the base idle work
+    std::function<void(LONG)> m_onIdle;  // runs after the base idle work
 
     bool OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI) override
     {
         static const CCmdEntry<CTestApp> table[] = {
-            {ID_ROUTE_ALL,       &CTestApp::Log<ID_ROUTE_ALL>, nullptr},
+            {ID_ROUTE_ALL, &CTestApp::Log<ID_ROUTE_ALL>, nullptr},
             {ID_ROUTE_FRAME_APP, &CTestApp::Log<ID_ROUTE_FRAME_APP>, nullptr},
-            {ID_ROUTE_APP,       &CTestApp::Log<ID_ROUTE_APP>, nullptr},
+            {ID_ROUTE_APP, &CTestApp::Log<ID_ROUTE_APP>, nullptr},
         };
         return DispatchCmd(this, table, nID, nCode, pCmdUI) || CWinApp::OnCmdTable(nID, nCode, pCmdUI);
     }
@@ -45,8 +45,7 @@ public:
     }
 
 private:
-    template <UINT ID>
-    void Log()
+    template <UINT ID> void Log()
     {
         if (m_pLog != nullptr)
             m_pLog->push_back(LogEntry("app", ID));
@@ -75,8 +74,7 @@ protected:
     }
 
 private:
-    template <UINT ID>
-    void Log() { m_pLog->push_back(LogEntry("view", ID)); }
+    template <UINT ID> void Log() { m_pLog->push_back(LogEntry("view", ID)); }
 
     CCommandLog* m_pLog;
 };
@@ -86,11 +84,11 @@ public:
     explicit CTestFrame(CCommandLog* pLog) : m_pLog(pLog) {}
     ~CTestFrame() override { SetActiveView(nullptr); }
 
-    std::function<void(CREATESTRUCTW&)> m_adjustCreate;   // PreCreateWindow changes
+    std::function<void(CREATESTRUCTW&)> m_adjustCreate;  // PreCreateWindow changes
     bool m_bCreateView = true;
     std::unique_ptr<CTestView> m_pView;
     int m_nIdleUpdates = 0;
-    bool m_bSubMenuSeen = false;    // the update of ID_TEST_SUBFIRST came for a submenu
+    bool m_bSubMenuSeen = false;  // the update of ID_TEST_SUBFIRST came for a submenu
 
     bool PreCreateWindow(CREATESTRUCTW& cs) override
     {
@@ -109,8 +107,8 @@ public:
                 return -1;
             if (m_bCreateView) {
                 m_pView = std::make_unique<CTestView>(m_pLog);
-                if (!m_pView->Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW, RECT{0, 0, 0, 0},
-                                     this, AFX_IDW_PANE_FIRST))
+                if (!m_pView->Create(nullptr, nullptr, AFX_WS_DEFAULT_VIEW, RECT{0, 0, 0, 0}, this,
+                                     AFX_IDW_PANE_FIRST))
                     return -1;
                 SetActiveView(m_pView.get());
             }
@@ -131,22 +129,21 @@ protected:
     {
         using F = CTestFrame;
         static const CCmdEntry<CTestFrame> table[] = {
-            {ID_ROUTE_ALL,         &F::Log<ID_ROUTE_ALL>,         nullptr},
-            {ID_ROUTE_FRAME_APP,   &F::Log<ID_ROUTE_FRAME_APP>,   nullptr},
-            {ID_TEST_GREY,         &F::Log<ID_TEST_GREY>,         &F::Disable},
-            {ID_TEST_CHECK,        &F::Log<ID_TEST_CHECK>,        &F::Check},
-            {ID_TEST_CMDONLY,      &F::Log<ID_TEST_CMDONLY>,      nullptr},
-            {ID_TEST_KEY_ENABLED,  &F::Log<ID_TEST_KEY_ENABLED>,  nullptr},
+            {ID_ROUTE_ALL, &F::Log<ID_ROUTE_ALL>, nullptr},
+            {ID_ROUTE_FRAME_APP, &F::Log<ID_ROUTE_FRAME_APP>, nullptr},
+            {ID_TEST_GREY, &F::Log<ID_TEST_GREY>, &F::Disable},
+            {ID_TEST_CHECK, &F::Log<ID_TEST_CHECK>, &F::Check},
+            {ID_TEST_CMDONLY, &F::Log<ID_TEST_CMDONLY>, nullptr},
+            {ID_TEST_KEY_ENABLED, &F::Log<ID_TEST_KEY_ENABLED>, nullptr},
             {ID_TEST_KEY_DISABLED, &F::Log<ID_TEST_KEY_DISABLED>, &F::Disable},
-            {ID_TEST_TEXT,         nullptr,                       &F::NewText},
-            {ID_TEST_SUBFIRST,     nullptr,                       &F::OnUpdateSubFirst},
+            {ID_TEST_TEXT, nullptr, &F::NewText},
+            {ID_TEST_SUBFIRST, nullptr, &F::OnUpdateSubFirst},
         };
         return DispatchCmd(this, table, nID, nCode, pCmdUI) || CFrameWnd::OnCmdTable(nID, nCode, pCmdUI);
     }
 
 private:
-    template <UINT ID>
-    void Log() { m_pLog->push_back(LogEntry("frame", ID)); }
+    template <UINT ID> void Log() { m_pLog->push_back(LogEntry("frame", ID)); }
     void Disable(CCmdUI& cmdUI) { cmdUI.Enable(false); }
     void Check(CCmdUI& cmdUI) { cmdUI.SetCheck(1); }
     void NewText(CCmdUI& cmdUI) { cmdUI.SetText(L"New text\tF9"); }

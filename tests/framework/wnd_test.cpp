@@ -49,7 +49,8 @@ public:
     {
         m_seen.push_back(nMsg);
         switch (nMsg) {
-        case WM_PRIVATE: return PRIVATE_RESULT;
+        case WM_PRIVATE:
+            return PRIVATE_RESULT;
         }
         return CWnd::WindowProc(nMsg, wParam, lParam);
     }
@@ -65,8 +66,8 @@ protected:
 
     HWND CreateControl(LPCWSTR pszClass, UINT nID)
     {
-        return ::CreateWindowExW(0, pszClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20,
-                                 m_parent.m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)),
+        return ::CreateWindowExW(0, pszClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, m_parent.m_hWnd,
+                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)),
                                  ::GetModuleHandleW(nullptr), nullptr);
     }
 
@@ -115,7 +116,8 @@ TEST_F(WndTest, SubclassedControlKeepsItsOwnProcedureAsDefault)
     EXPECT_EQ(&edit, CWnd::FromHandle(hEdit));
 
     // Our procedure sees the message first and answers its own ones...
-    EXPECT_EQ(CPrivateMessageWnd::PRIVATE_RESULT, ::SendMessageW(hEdit, CPrivateMessageWnd::WM_PRIVATE, 0, 0));
+    EXPECT_EQ(CPrivateMessageWnd::PRIVATE_RESULT,
+              ::SendMessageW(hEdit, CPrivateMessageWnd::WM_PRIVATE, 0, 0));
     // ...and the edit control still does what only it knows.
     ::SendMessageW(hEdit, EM_SETLIMITTEXT, 5, 0);
     EXPECT_EQ(5, ::SendMessageW(hEdit, EM_GETLIMITTEXT, 0, 0));
@@ -125,7 +127,7 @@ TEST_F(WndTest, SubclassedControlKeepsItsOwnProcedureAsDefault)
     EXPECT_EQ(hEdit, edit.UnsubclassWindow());
     EXPECT_EQ(pfnOriginal, reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hEdit, GWLP_WNDPROC)));
     EXPECT_EQ(nullptr, CWnd::FromHandle(hEdit));
-    EXPECT_TRUE(::IsWindow(hEdit));   // not ours to destroy
+    EXPECT_TRUE(::IsWindow(hEdit));  // not ours to destroy
     EXPECT_EQ(5, ::SendMessageW(hEdit, EM_GETLIMITTEXT, 0, 0));
 }
 
@@ -171,9 +173,17 @@ TEST_F(WndTest, ChildNotificationsGoToSubclassedChildFirst)
             WPARAM wParam = 0;
             LPARAM lParam = reinterpret_cast<LPARAM>(hButton);
             switch (c.nMsg) {
-            case WM_COMMAND: wParam = MAKEWPARAM(nID, BN_DOUBLECLICKED); break;
-            case WM_NOTIFY: wParam = nID; lParam = reinterpret_cast<LPARAM>(&nmhdr); break;
-            case WM_DRAWITEM: wParam = nID; lParam = reinterpret_cast<LPARAM>(&dis); break;
+            case WM_COMMAND:
+                wParam = MAKEWPARAM(nID, BN_DOUBLECLICKED);
+                break;
+            case WM_NOTIFY:
+                wParam = nID;
+                lParam = reinterpret_cast<LPARAM>(&nmhdr);
+                break;
+            case WM_DRAWITEM:
+                wParam = nID;
+                lParam = reinterpret_cast<LPARAM>(&dis);
+                break;
             }
             child.m_bHandle = bHandle;
             child.m_reflected.clear();
@@ -198,7 +208,7 @@ TEST_F(WndTest, MenuCommandsAndOwnerDrawnMenusAreNotReflected)
     m_parent.SendMessage(WM_COMMAND, MAKEWPARAM(21, 0), 0);
     DRAWITEMSTRUCT dis{};
     dis.CtlType = ODT_MENU;
-    dis.hwndItem = reinterpret_cast<HWND>(hButton);   // a menu handle in real use
+    dis.hwndItem = reinterpret_cast<HWND>(hButton);  // a menu handle in real use
     m_parent.SendMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
 
     EXPECT_TRUE(child.m_reflected.empty());
@@ -213,4 +223,4 @@ TEST_F(WndTest, NotificationFromWindowWithoutObjectReachesParent)
     EXPECT_TRUE(m_parent.Saw(WM_COMMAND));
 }
 
-} // namespace
+}  // namespace

@@ -93,7 +93,8 @@ TEST(ScreenCodecFormat, BeginAndDecompressAcceptOnlyTheCodecsFormats)
             const uint8_t frame[] = {0x01, 0x07, 0x00, 0x01};
             QRVBitmapHeader inFrame = in;
             inFrame.biSizeImage = sizeof(frame);
-            EXPECT_EQ(QRVScreenCodec::Decompress(pFresh.get(), &inFrame, frame, &out, &nPixel), SCD_BADFORMAT);
+            EXPECT_EQ(QRVScreenCodec::Decompress(pFresh.get(), &inFrame, frame, &out, &nPixel),
+                      SCD_BADFORMAT);
             EXPECT_EQ(nPixel, 0x5A);
             EXPECT_EQ(pFresh->m_bBegun, 0u);
         }
@@ -222,13 +223,14 @@ TEST(ScreenCodecLifecycle, EveryFrameIsCheckedAgainstItsOwnHeaders)
     badOut.biBitCount = 32;
     rig.In().biSizeImage = 2;
     const uint8_t frame[] = {0x00, 0x01};
-    EXPECT_EQ(QRVScreenCodec::Decompress(rig.Decoder(), &rig.In(), frame, &badOut, rig.Bits()), SCD_BADFORMAT);
+    EXPECT_EQ(QRVScreenCodec::Decompress(rig.Decoder(), &rig.In(), frame, &badOut, rig.Bits()),
+              SCD_BADFORMAT);
 
     QRVBitmapHeader in = InputHeader(9, 9, 32);
     QRVBitmapHeader out = OutputHeader(9, 9, 32);
     std::vector<uint8_t> bits(9 * 9 * 4, 0);
-    const std::vector<uint8_t> packed = QRVScreenEncoder::Pack(
-        {0x51, 0x01, 0x02, 0x03, 0x04, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01});
+    const std::vector<uint8_t> packed =
+        QRVScreenEncoder::Pack({0x51, 0x01, 0x02, 0x03, 0x04, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01});
     ASSERT_GT(packed.size(), SCD_BARE_LIMIT);
     in.biSizeImage = static_cast<uint32_t>(packed.size());
     EXPECT_EQ(QRVScreenCodec::Decompress(rig.Decoder(), &in, packed.data(), &out, bits.data()), SCD_OK);

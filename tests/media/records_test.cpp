@@ -204,8 +204,8 @@ TEST(ScreenCodecRecords, RowCounterWrapsAt65536Pixels)
     QRVRleWriter w(8);
     for (int i = 0; i < 257; ++i)
         w.Run(255, 0x01);  // 65535 pixels
-    w.Run(5, 0x02);         // counter 65540 -> 4
-    w.EndOfLine();          // position 65540 - 4 + 4
+    w.Run(5, 0x02);        // counter 65540 -> 4
+    w.EndOfLine();         // position 65540 - 4 + 4
     w.Run(1, 0x03);
     w.EndOfPicture();
     DecoderRig rig(nWidth, nHeight, 8, 0x00);
@@ -229,8 +229,7 @@ TEST(ScreenCodecFraming, TenByteFrameIsBareElevenByteFrameIsInflated)
     EXPECT_EQ(rig10.Picture(), (std::vector<uint8_t>{1, 1, 2, 2, 3, 3, 4, 4}));
 
     // 11 bytes of valid run-length records are not a zlib stream.
-    const std::vector<uint8_t> bare11 = {0x02, 0x01, 0x02, 0x02, 0x02, 0x03, 0x01,
-                                         0x04, 0x01, 0x05, 0x00};
+    const std::vector<uint8_t> bare11 = {0x02, 0x01, 0x02, 0x02, 0x02, 0x03, 0x01, 0x04, 0x01, 0x05, 0x00};
     DecoderRig rig11(4, 2, 8, 0xEE);
     EXPECT_EQ(rig11.Frame(bare11), SCD_INTERNAL);
     EXPECT_EQ(rig11.Picture(), std::vector<uint8_t>(8, 0xEE));
@@ -305,7 +304,8 @@ TEST(ScreenCodecFraming, ZlibFailuresLeaveThePictureUnchanged)
         const std::vector<uint8_t> truncated(good.begin(), good.end() - 3);
         std::vector<uint8_t> badHeader = good;
         badHeader[0] = 0x79;  // not deflate
-        for (const std::vector<uint8_t>* pFrame : std::vector<const std::vector<uint8_t>*>{&corrupt, &truncated, &badHeader}) {
+        for (const std::vector<uint8_t>* pFrame :
+             std::vector<const std::vector<uint8_t>*>{&corrupt, &truncated, &badHeader}) {
             DecoderRig rig(nWidth, nHeight, static_cast<uint16_t>(nBits), 0xEE);
             EXPECT_EQ(rig.Frame(*pFrame), SCD_INTERNAL);
             EXPECT_EQ(rig.Picture(), std::vector<uint8_t>(rig.Size(), 0xEE));
@@ -325,11 +325,12 @@ TEST(ScreenCodecFraming, OtherDepthsDecodeNothing)
         ASSERT_EQ(rig.BeginResult(), SCD_OK);
         const std::vector<uint8_t> before = rig.Picture();
         EXPECT_EQ(rig.Frame({0x04, 0x05, 0x00, 0x01}), SCD_OK);
-        EXPECT_EQ(rig.Frame(QRVScreenEncoder::Pack({0x04, 0x05, 0x04, 0x05, 0x04, 0x05, 0x04, 0x05, 0x04,
-                                                    0x05, 0x00, 0x01})),
+        EXPECT_EQ(rig.Frame(QRVScreenEncoder::Pack(
+                      {0x04, 0x05, 0x04, 0x05, 0x04, 0x05, 0x04, 0x05, 0x04, 0x05, 0x00, 0x01})),
                   SCD_OK);
         EXPECT_EQ(rig.Picture(), before);
-        EXPECT_EQ(rig.Frame({0x78, 0x9C, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09}), SCD_INTERNAL);
+        EXPECT_EQ(rig.Frame({0x78, 0x9C, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09}),
+                  SCD_INTERNAL);
     }
 }
 
@@ -369,7 +370,8 @@ TEST(ScreenCodecFraming, InflationAcceptsWhatUncompressAccepts)
     for (const std::vector<uint8_t>& frame : frames) {
         std::vector<uint8_t> out(nCapacity);
         uLongf nOut = nCapacity;
-        const bool bZlib = uncompress(out.data(), &nOut, frame.data(), static_cast<uLong>(frame.size())) == Z_OK;
+        const bool bZlib =
+            uncompress(out.data(), &nOut, frame.data(), static_cast<uLong>(frame.size())) == Z_OK;
         DecoderRig rig(nWidth, nHeight, 8, 0xEE);
         ASSERT_EQ(rig.Frame(frame), bZlib ? SCD_OK : SCD_INTERNAL) << "frame of " << frame.size() << " bytes";
         if (!bZlib) {

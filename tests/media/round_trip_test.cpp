@@ -149,7 +149,8 @@ TEST(ScreenCodecRoundTrip, EarlyEndsOfLineAndPictureKeepTheRest)
             const uint32_t nCount = static_cast<uint32_t>(nRow) + 1;
             w.Run(nCount, Splat(static_cast<uint8_t>(0x10 + nRow), nBpp));
             for (uint32_t x = 0; x < nCount; ++x)
-                expected.SetPixel(static_cast<int32_t>(x), nRow, Splat(static_cast<uint8_t>(0x10 + nRow), nBpp));
+                expected.SetPixel(static_cast<int32_t>(x), nRow,
+                                  Splat(static_cast<uint8_t>(0x10 + nRow), nBpp));
             w.EndOfLine();
         }
         w.EndOfPicture();

@@ -27,18 +27,29 @@ TEST(StreamTime, RoundsDownForPicturesAndUpForSound)
     const QRVStreamTime ntsc = Stream(30000, 1001, 0, 1000);
     const QRVStreamTime sound = Stream(22050, 1, 0, 44100);
     const QRVStreamTime boundary = Stream(1000, 1, 0, 5000);  // rate/scale 1000 rounds up
-    struct Case { const QRVStreamTime* pStream; long nSample; long nTime; long nBack; };
+    struct Case {
+        const QRVStreamTime* pStream;
+        long nSample;
+        long nTime;
+        long nBack;
+    };
     const Case cases[] = {
-        {&video, 0, 0, 0},          {&video, 1, 33, 0},         {&video, 15, 500, 15},
-        {&video, 300, 10000, 300},  {&ntsc, 1, 33, 0},          {&ntsc, 30, 1001, 30},
+        {&video, 0, 0, 0},
+        {&video, 1, 33, 0},
+        {&video, 15, 500, 15},
+        {&video, 300, 10000, 300},
+        {&ntsc, 1, 33, 0},
+        {&ntsc, 30, 1001, 30},
         // 22050 samples are exactly a second; one more rounds the time up.
-        {&sound, 22050, 1000, 22050}, {&sound, 22051, 1001, 22073},
-        {&sound, 22100, 1003, 22117}, {&sound, 1, 1, 23},
+        {&sound, 22050, 1000, 22050},
+        {&sound, 22051, 1001, 22073},
+        {&sound, 22100, 1003, 22117},
+        {&sound, 1, 1, 23},
         {&boundary, 7, 7, 7},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.pStream->nRate << "/" << c.pStream->nScale << " sample "
-                                        << c.nSample);
+        SCOPED_TRACE(testing::Message()
+                     << c.pStream->nRate << "/" << c.pStream->nScale << " sample " << c.nSample);
         EXPECT_EQ(c.nTime, c.pStream->SampleToTime(c.nSample));
         EXPECT_EQ(c.nBack, c.pStream->TimeToSample(c.nTime));
     }
@@ -49,7 +60,7 @@ TEST(StreamTime, RoundsDownForPicturesAndUpForSound)
 
 TEST(StreamTime, HeldToTheStreamsSpanAndRefusesWhatHasNoMeaning)
 {
-    const QRVStreamTime started = Stream(10, 1, 5, 20);   // samples 5..25
+    const QRVStreamTime started = Stream(10, 1, 5, 20);  // samples 5..25
     EXPECT_EQ(500, started.SampleToTime(-3));
     EXPECT_EQ(500, started.SampleToTime(0));
     EXPECT_EQ(2500, started.SampleToTime(1000));

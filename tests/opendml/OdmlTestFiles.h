@@ -155,8 +155,8 @@ inline std::vector<uint8_t> OdtSuperIndex(const std::vector<uint64_t>& offsets, 
 }
 
 // "ix00" body: head and (relative offset, size) entries; nInUse may lie.
-inline std::vector<uint8_t> OdtStdIndex(uint64_t nBase, const std::vector<std::pair<uint32_t, uint32_t>>& entries,
-                                        uint32_t nInUse)
+inline std::vector<uint8_t>
+OdtStdIndex(uint64_t nBase, const std::vector<std::pair<uint32_t, uint32_t>>& entries, uint32_t nInUse)
 {
     std::vector<uint8_t> v;
     OdtPut(v, 2, 2);
@@ -187,9 +187,9 @@ inline ::testing::AssertionResult OdtWriteRaw(const std::string& strPath, const 
 
 // Writes pieces of bytes at their offsets into a file of nLength bytes
 // (everything else a gap of zeros).
-inline ::testing::AssertionResult OdtWritePieces(const std::string& strPath,
-                                                 const std::vector<std::pair<uint64_t, std::vector<uint8_t>>>& pieces,
-                                                 uint64_t nLength)
+inline ::testing::AssertionResult
+OdtWritePieces(const std::string& strPath,
+               const std::vector<std::pair<uint64_t, std::vector<uint8_t>>>& pieces, uint64_t nLength)
 {
     QRVFileOutput file;
     static const uint8_t s_zero = 0;

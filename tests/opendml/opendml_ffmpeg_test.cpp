@@ -104,8 +104,8 @@ TEST(OpenDmlFfmpeg, CopyByFfmpegsMuxerReadsLikeOurs)
         }
         std::vector<uint8_t> sound(e.sound.size() + 16);
         int32_t nBytes = 0, nSamples = 0;
-        ASSERT_EQ(ODML_OK, reader.ReadDirect(nAudio, 0, 1 << 30, sound.data(), static_cast<int32_t>(sound.size()),
-                                             &nBytes, &nSamples));
+        ASSERT_EQ(ODML_OK, reader.ReadDirect(nAudio, 0, 1 << 30, sound.data(),
+                                             static_cast<int32_t>(sound.size()), &nBytes, &nSamples));
         sound.resize(nBytes);
         EXPECT_EQ(e.sound, sound);
     }

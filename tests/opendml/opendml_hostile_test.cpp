@@ -28,9 +28,9 @@ struct Crafted {
     uint32_t nStdInUse = 3;
     uint64_t nBase = 0x10000000;
     uint64_t nStdAt = ODT_STD_AT;
-    bool bStrhFirst = false;      // "strh" before "avih"
-    bool bIndxOutside = false;    // "indx" in "hdrl", outside any "strl"
-    bool bStrhOutside = false;    // "strh" in "hdrl", outside any "strl"
+    bool bStrhFirst = false;    // "strh" before "avih"
+    bool bIndxOutside = false;  // "indx" in "hdrl", outside any "strl"
+    bool bStrhOutside = false;  // "strh" in "hdrl", outside any "strl"
     uint64_t nLength = ODT_LARGE;
 
     Pieces Build() const
@@ -50,7 +50,8 @@ struct Crafted {
             .End();
         riff.End().List("LIST", "movi").End().End();
         Pieces pieces{{0, riff.Bytes()}};
-        pieces.push_back({nStdAt, COdtRiff().Chunk("ix00", OdtStdIndex(nBase, stdEntries, nStdInUse)).Bytes()});
+        pieces.push_back(
+            {nStdAt, COdtRiff().Chunk("ix00", OdtStdIndex(nBase, stdEntries, nStdInUse)).Bytes()});
         return pieces;
     }
 };
@@ -87,9 +88,24 @@ TEST(OpenDmlHostile, HeadersAndIndexesWithoutARecordEndTheParse)
         const char* pszCase;
         Crafted crafted;
     } cases[] = {
-        {"stream header before the main header", [] { Crafted c; c.bStrhFirst = true; return c; }()},
-        {"super index outside a stream list", [] { Crafted c; c.bIndxOutside = true; return c; }()},
-        {"stream header outside a stream list", [] { Crafted c; c.bStrhOutside = true; return c; }()},
+        {"stream header before the main header",
+         [] {
+             Crafted c;
+             c.bStrhFirst = true;
+             return c;
+         }()},
+        {"super index outside a stream list",
+         [] {
+             Crafted c;
+             c.bIndxOutside = true;
+             return c;
+         }()},
+        {"stream header outside a stream list",
+         [] {
+             Crafted c;
+             c.bStrhOutside = true;
+             return c;
+         }()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszCase);
@@ -106,14 +122,39 @@ TEST(OpenDmlHostile, CountsAndOffsetsPastTheFileAreRefused)
         Crafted crafted;
     } cases[] = {
         {"super index claims more entries than the file holds",
-         [] { Crafted c; c.nSuperInUse = 90000; c.nLength = ODT_LARGE; return c; }()},
+         [] {
+             Crafted c;
+             c.nSuperInUse = 90000;
+             c.nLength = ODT_LARGE;
+             return c;
+         }()},
         {"standard index at the end of the file claims 150000 entries",
-         [] { Crafted c; c.nStdAt = ODT_LARGE - 40; c.superOffsets = {ODT_LARGE - 40}; c.nStdInUse = 150000;
-              c.stdEntries = {{0, 1}}; return c; }()},
-        {"super index entry beyond the file", [] { Crafted c; c.superOffsets = {ODT_LARGE + 1000}; return c; }()},
-        {"super index entry at the largest offset", [] { Crafted c; c.superOffsets = {UINT64_MAX}; return c; }()},
+         [] {
+             Crafted c;
+             c.nStdAt = ODT_LARGE - 40;
+             c.superOffsets = {ODT_LARGE - 40};
+             c.nStdInUse = 150000;
+             c.stdEntries = {{0, 1}};
+             return c;
+         }()},
+        {"super index entry beyond the file",
+         [] {
+             Crafted c;
+             c.superOffsets = {ODT_LARGE + 1000};
+             return c;
+         }()},
+        {"super index entry at the largest offset",
+         [] {
+             Crafted c;
+             c.superOffsets = {UINT64_MAX};
+             return c;
+         }()},
         {"super index entry at the largest signed offset",
-         [] { Crafted c; c.superOffsets = {static_cast<uint64_t>(INT64_MAX)}; return c; }()},
+         [] {
+             Crafted c;
+             c.superOffsets = {static_cast<uint64_t>(INT64_MAX)};
+             return c;
+         }()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszCase);

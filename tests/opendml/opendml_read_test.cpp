@@ -68,8 +68,8 @@ TEST_F(OpenDmlRead, EveryFrameReadsBackWithItsSize)
         EXPECT_EQ(static_cast<int32_t>(want.size()), nBytes);
         EXPECT_EQ(1, nSamples);
         std::vector<uint8_t> got(want.size() + 5, 0xEE);
-        ASSERT_EQ(ODML_OK, m_reader.ReadDirect(VideoStream(), i, 1, got.data(), static_cast<int32_t>(got.size()),
-                                               &nBytes, &nSamples));
+        ASSERT_EQ(ODML_OK, m_reader.ReadDirect(VideoStream(), i, 1, got.data(),
+                                               static_cast<int32_t>(got.size()), &nBytes, &nSamples));
         ASSERT_EQ(static_cast<int32_t>(want.size()), nBytes);
         EXPECT_EQ(0, std::memcmp(want.data(), got.data(), want.size()));
         EXPECT_EQ(0xEE, got[want.size()]);
@@ -82,13 +82,15 @@ TEST_F(OpenDmlRead, VideoReadStopsBeforeAFrameThatDoesNotFit)
     const uint32_t nFrame = 3;  // 112 bytes
     const int32_t nSize = static_cast<int32_t>(m_movie.frames[nFrame].size());
     std::vector<uint8_t> buffer(nSize);
-    EXPECT_EQ(ODML_FAIL, m_reader.ReadDirect(VideoStream(), nFrame, 1, buffer.data(), nSize - 1, &nBytes, &nSamples));
+    EXPECT_EQ(ODML_FAIL,
+              m_reader.ReadDirect(VideoStream(), nFrame, 1, buffer.data(), nSize - 1, &nBytes, &nSamples));
     EXPECT_EQ(0, nBytes);
     EXPECT_EQ(0, nSamples);
     // Several frames: as many whole frames as the buffer holds.
     const int32_t nTwo = nSize + static_cast<int32_t>(m_movie.frames[nFrame + 1].size());
     buffer.resize(nTwo + 10);
-    EXPECT_EQ(ODML_OK, m_reader.ReadDirect(VideoStream(), nFrame, 5, buffer.data(), nTwo + 1, &nBytes, &nSamples));
+    EXPECT_EQ(ODML_OK,
+              m_reader.ReadDirect(VideoStream(), nFrame, 5, buffer.data(), nTwo + 1, &nBytes, &nSamples));
     EXPECT_EQ(2, nSamples);
     EXPECT_EQ(nTwo, nBytes);
     EXPECT_EQ(0, std::memcmp(m_movie.frames[nFrame + 1].data(), buffer.data() + nSize,
@@ -118,8 +120,8 @@ TEST_F(OpenDmlRead, WholeSoundTrackReadsBackInBufferSizedPieces)
     int32_t nCursor = 0;
     for (;;) {
         int32_t nBytes = 0, nSamples = 0;
-        const int32_t nResult = m_reader.ReadDirect(AudioStream(), nCursor, 999, buffer.data(), 999, &nBytes,
-                                                    &nSamples);
+        const int32_t nResult =
+            m_reader.ReadDirect(AudioStream(), nCursor, 999, buffer.data(), 999, &nBytes, &nSamples);
         if (nResult != ODML_OK)
             break;
         ASSERT_LE(nBytes, 998);
@@ -148,8 +150,8 @@ TEST_F(OpenDmlRead, ConvenientReadIsLimitedByTheSuggestedBufferSize)
         nLargest = std::max<uint32_t>(nLargest, static_cast<uint32_t>(chunk.size()));
     std::vector<uint8_t> buffer(m_sound.size());
     int32_t nBytes = -1, nSamples = -1;
-    ASSERT_EQ(ODML_OK, m_reader.ReadDirect(AudioStream(), 0, -1, buffer.data(), static_cast<int32_t>(buffer.size()),
-                                           &nBytes, &nSamples));
+    ASSERT_EQ(ODML_OK, m_reader.ReadDirect(AudioStream(), 0, -1, buffer.data(),
+                                           static_cast<int32_t>(buffer.size()), &nBytes, &nSamples));
     EXPECT_EQ(static_cast<int32_t>(nLargest), nBytes);
     EXPECT_EQ(0, std::memcmp(m_sound.data(), buffer.data(), nLargest));
 }
@@ -160,8 +162,8 @@ TEST_F(OpenDmlRead, KeyFrameSearchFindsTheKeyFrameAtOrBefore)
     const struct {
         int32_t nFrame;
         int32_t nKey;
-    } cases[] = {{0, 0}, {1, 0}, {9, 0}, {10, 10}, {11, 10}, {59, 50}, {89, 80},
-                 {90, 80}, {1000000, 80}, {INT32_MAX, 80}, {-1, -1}};
+    } cases[] = {{0, 0},   {1, 0},   {9, 0},        {10, 10},        {11, 10}, {59, 50},
+                 {89, 80}, {90, 80}, {1000000, 80}, {INT32_MAX, 80}, {-1, -1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.nFrame);
         EXPECT_EQ(c.nKey, m_reader.FindKeyFrameDirect(0, c.nFrame));
@@ -178,8 +180,8 @@ TEST_F(OpenDmlRead, RequestsOutsideTheTablesFailWithoutTouchingThem)
         int32_t nFirst;
         int32_t nCount;
     } cases[] = {
-        {0, 90, 1}, {0, INT32_MAX, INT32_MAX}, {0, -1, 1}, {0, 0, 0},
-        {1, INT32_MAX, 10}, {1, 0, 0}, {2, 0, 1}, {UINT32_MAX, 0, 1},
+        {0, 90, 1}, {0, INT32_MAX, INT32_MAX}, {0, -1, 1}, {0, 0, 0}, {1, INT32_MAX, 10}, {1, 0, 0},
+        {2, 0, 1},  {UINT32_MAX, 0, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.nStream << " " << c.nFirst << " " << c.nCount);
@@ -296,8 +298,8 @@ TEST(OpenDmlReadState, FramesPastFourGibAreFoundByTheirSixtyFourBitOffsets)
         SCOPED_TRACE(i);
         std::vector<uint8_t> got(small[i].size());
         int32_t nBytes = 0, nSamples = 0;
-        ASSERT_EQ(ODML_OK, reader.ReadDirect(0, 2 * i, 1, got.data(), static_cast<int32_t>(got.size()), &nBytes,
-                                             &nSamples));
+        ASSERT_EQ(ODML_OK, reader.ReadDirect(0, 2 * i, 1, got.data(), static_cast<int32_t>(got.size()),
+                                             &nBytes, &nSamples));
         EXPECT_EQ(small[i], got);
         EXPECT_EQ(2 * i, reader.FindKeyFrameDirect(0, 2 * i + 1));
     }
@@ -366,8 +368,8 @@ TEST(OpenDmlReadState, SampleMovieWithFillerIsReadLikeItsClassicForm)
         if (want.empty()) {
             EXPECT_EQ(ODML_OK, reader.ReadDirect(0, nFrame, 1, nullptr, 0, &nBytes, &nSamples));
         } else {
-            ASSERT_EQ(ODML_OK, reader.ReadDirect(0, nFrame, 1, got.data(), static_cast<int32_t>(got.size()), &nBytes,
-                                                 &nSamples));
+            ASSERT_EQ(ODML_OK, reader.ReadDirect(0, nFrame, 1, got.data(), static_cast<int32_t>(got.size()),
+                                                 &nBytes, &nSamples));
         }
         got.resize(nBytes);
         EXPECT_EQ(want, got);

@@ -14,9 +14,10 @@ CMovieHost::CMovieHost(int cx, int cy)
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(GRAY_BRUSH));
     wc.lpszClassName = MH_CLASS;
-    ::RegisterClassW(&wc);   // fails harmlessly when already registered
-    m_hWnd = ::CreateWindowExW(WS_EX_TOPMOST, MH_CLASS, L"movie host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
-                               0, 0, cx, cy, nullptr, nullptr, wc.hInstance, this);
+    ::RegisterClassW(&wc);  // fails harmlessly when already registered
+    m_hWnd =
+        ::CreateWindowExW(WS_EX_TOPMOST, MH_CLASS, L"movie host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0,
+                          0, cx, cy, nullptr, nullptr, wc.hInstance, this);
     m_wnd.Attach(m_hWnd);
     ::UpdateWindow(m_hWnd);
 }
@@ -41,7 +42,7 @@ LRESULT CALLBACK CMovieHost::HostProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARA
             return 0;
         }
         if (nMsg == WM_CLOSE) {
-            ++pThis->m_nCloses;   // recorded, not carried out
+            ++pThis->m_nCloses;  // recorded, not carried out
             return 0;
         }
     }

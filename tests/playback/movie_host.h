@@ -36,7 +36,7 @@ private:
     static LRESULT CALLBACK HostProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 
     HWND m_hWnd = nullptr;
-    CWnd m_wnd;     // the framework's view of the host, for CreateMovieWindow
+    CWnd m_wnd;  // the framework's view of the host, for CreateMovieWindow
 };
 
 // The colour at (x, y) of a window's client area as the screen shows it.

@@ -63,7 +63,7 @@ DWORD StopWorker(QRVMovieThread& thread)
     return thread.Wait(10000);
 }
 
-} // namespace
+}  // namespace
 
 TEST(MovieThread, ConstructedWorkerIsStoppedWithNoThread)
 {
@@ -117,7 +117,7 @@ TEST(MovieThread, FlagGroupsSetExactlyOneOfRunPauseStop)
     thread.SetPauseFlags();
     EXPECT_TRUE(!thread.IsRunSet() && thread.IsPauseSet() && !thread.IsStopSet());
     EXPECT_TRUE(thread.IsTickPending());
-    thread.SetStopFlags();      // stopping also drops the pending tick
+    thread.SetStopFlags();  // stopping also drops the pending tick
     EXPECT_TRUE(!thread.IsRunSet() && !thread.IsPauseSet() && thread.IsStopSet());
     EXPECT_FALSE(thread.IsTickPending());
 }
@@ -195,7 +195,7 @@ TEST(MovieThread, StopRacingTheStartEndsTheBodyAtOnce)
     thread.StartPlaying();
     ASSERT_EQ(thread.QueryStatus(), TS_RUNNING);
     thread.SetTick();
-    thread.SetStopFlags();      // before the body has looked at the flags
+    thread.SetStopFlags();  // before the body has looked at the flags
     thread.Open();
     ASSERT_EQ(thread.Wait(10000), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_EQ(thread.GetStoredState(), MS_STOPPED);

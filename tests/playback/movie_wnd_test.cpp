@@ -66,7 +66,7 @@ TEST_F(MovieWindowTest, LoadingShowsTheFirstFrameCentredOnTheBackground)
     EXPECT_EQ(m_pMovie->GetLength(), 2000);     // 40 frames at 20 per second
     EXPECT_EQ(m_pMovie->GetTickPeriod(), 25u);  // half a frame
     ASSERT_TRUE(AwaitFrame(80, 60, 0));
-    EXPECT_EQ(ReadWindowPixel(m_pMovie->m_hWnd, 47, 36), MWT_BACKGROUND);   // 64 x 48 at 48, 36
+    EXPECT_EQ(ReadWindowPixel(m_pMovie->m_hWnd, 47, 36), MWT_BACKGROUND);  // 64 x 48 at 48, 36
     EXPECT_EQ(FrameAt(48, 36), 0);
     EXPECT_EQ(FrameAt(111, 83), 0);
     EXPECT_EQ(ReadWindowPixel(m_pMovie->m_hWnd, 112, 83), MWT_BACKGROUND);
@@ -74,7 +74,8 @@ TEST_F(MovieWindowTest, LoadingShowsTheFirstFrameCentredOnTheBackground)
 
     m_pMovie->CloseMovie();
     EXPECT_EQ(m_pMovie->GetStoredState(), MS_CLOSED);
-    EXPECT_TRUE(m_pHost->PumpUntil([&] { return ReadWindowPixel(m_pMovie->m_hWnd, 80, 60) == MWT_BACKGROUND; }));
+    EXPECT_TRUE(
+        m_pHost->PumpUntil([&] { return ReadWindowPixel(m_pMovie->m_hWnd, 80, 60) == MWT_BACKGROUND; }));
 }
 
 TEST_F(MovieWindowTest, NamesWithAnotherThreeLetterExtensionAreNotOpened)
@@ -88,7 +89,7 @@ TEST_F(MovieWindowTest, NamesWithAnotherThreeLetterExtensionAreNotOpened)
 struct CDrawCase {
     int nMovieCx, nMovieCy, nWndCx, nWndCy;
     DWORD dwOptions;
-    int x, y, cx, cy;   // where the picture must be
+    int x, y, cx, cy;  // where the picture must be
 };
 
 class MovieDrawingTest : public MovieWindowTest, public ::testing::WithParamInterface<CDrawCase> {};
@@ -180,7 +181,7 @@ TEST_F(MovieWindowTest, AFinalSeekWhilePlayingKeepsTheSoundAsTheClock)
 {
     CTestFile file(L"seek_sound.avi");
     CNumberedMovie movie;
-    movie.nFrames = 80;     // 4 s
+    movie.nFrames = 80;  // 4 s
     movie.bSound = true;
     Write(file, movie);
     Create();
@@ -268,7 +269,7 @@ TEST_F(MovieWindowTest, DraggingDuringPlaybackHoldsAndTheFinalSeekResumes)
     const size_t nFrom = m_pHost->m_notes.size();
     m_pMovie->Seek(nPos, MW_SEEK_FINAL, MW_SEEK_KEY_FRAMES, MW_SEEK_MAY_STOP);
     EXPECT_FALSE(m_pMovie->m_bHeldForDrag);
-    EXPECT_TRUE(AwaitState(MS_PLAYING, nFrom));   // timer 98 plays again
+    EXPECT_TRUE(AwaitState(MS_PLAYING, nFrom));  // timer 98 plays again
     m_pMovie->CloseMovie();
 }
 
@@ -284,9 +285,9 @@ TEST_P(MovieEndTest, EndOfMovieDoesWhatTheOptionsSay)
     const DWORD dwOptions = GetParam().dwOptions;
     CTestFile file(L"end.avi");
     CNumberedMovie movie;
-    movie.nFrames = 8;      // 0.4 s
+    movie.nFrames = 8;  // 0.4 s
     Write(file, movie);
-    CWinApp app;            // its main window receives WM_CLOSE
+    CWinApp app;  // its main window receives WM_CLOSE
     Create(MWT_HOST_CX, MWT_HOST_CY, dwOptions);
     app.m_pMainWnd = m_pHost->Wnd();
     ASSERT_TRUE(m_pMovie->OpenMovie(file.WidePath().c_str()));
@@ -299,7 +300,7 @@ TEST_P(MovieEndTest, EndOfMovieDoesWhatTheOptionsSay)
         size_t nStop = nFrom;
         while (!(m_pHost->m_notes[nStop].first == MN_STATE && m_pHost->m_notes[nStop].second == MS_STOPPED))
             ++nStop;
-        EXPECT_TRUE(AwaitState(MS_PLAYING, nStop));   // again, on a new worker
+        EXPECT_TRUE(AwaitState(MS_PLAYING, nStop));  // again, on a new worker
         EXPECT_TRUE(AwaitState(MS_STOPPED, nStop + 1));
     } else if (dwOptions & MWO_STAY_AT_END) {
         EXPECT_TRUE(AwaitFrame(80, 60, 7));
@@ -325,7 +326,7 @@ TEST_F(MovieWindowTest, MovieWithoutSoundRunsOnTheSystemClock)
 {
     CTestFile file(L"silent.avi");
     CNumberedMovie movie;
-    movie.nFrames = 16;     // 0.8 s
+    movie.nFrames = 16;  // 0.8 s
     Write(file, movie);
     Create(MWT_HOST_CX, MWT_HOST_CY, MWO_STAY_AT_END);
     ASSERT_TRUE(m_pMovie->OpenMovie(file.WidePath().c_str()));
@@ -374,7 +375,7 @@ TEST_F(MovieWindowTest, CloseAndEndOfMovieNeverWaitForEachOther)
     CTestFile silent(L"stress_silent.avi");
     CTestFile sound(L"stress_sound.avi");
     CNumberedMovie movie;
-    movie.nFrames = 4;      // 0.2 s
+    movie.nFrames = 4;  // 0.2 s
     Write(silent, movie);
     movie.bSound = true;
     Write(sound, movie);
@@ -389,7 +390,8 @@ TEST_F(MovieWindowTest, CloseAndEndOfMovieNeverWaitForEachOther)
         ASSERT_TRUE(m_pMovie->OpenMovie(strPath.c_str())) << "cycle " << i;
         m_pMovie->Play();
         int nPos = 200 - (i % 6) * 10;
-        m_pMovie->Seek(nPos, MW_SEEK_FINAL, i % 2 == 0 ? MW_SEEK_EXACT : MW_SEEK_KEY_FRAMES, MW_SEEK_MAY_STOP);
+        m_pMovie->Seek(nPos, MW_SEEK_FINAL, i % 2 == 0 ? MW_SEEK_EXACT : MW_SEEK_KEY_FRAMES,
+                       MW_SEEK_MAY_STOP);
         if (i % 2 == 0) {
             // Close the moment the worker's clock reaches the end.
             const int nEnd = m_pMovie->GetLength();
@@ -409,4 +411,4 @@ TEST_F(MovieWindowTest, CloseAndEndOfMovieNeverWaitForEachOther)
     app.m_pMainWnd = nullptr;
 }
 
-} // namespace
+}  // namespace

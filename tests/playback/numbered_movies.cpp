@@ -11,7 +11,7 @@
 namespace {
 constexpr uint32_t NM_SOUND_HZ = 22050;
 constexpr uint8_t NM_MARK = 0x80;
-}
+}  // namespace
 
 COLORREF NumberedFrameColor(uint32_t nFrame)
 {
@@ -71,8 +71,8 @@ std::string WriteNumberedMovie(const std::wstring& strPath, const CNumberedMovie
             }
         }
         const bool bKey = n % movie.nKeyEvery == 0;
-        if (movie.bSound &&
-            !writer.WriteAudio(QRVSineTone(tone, 440.0, 0.2, static_cast<uint64_t>(n) * nSoundPerFrame, nSoundPerFrame)))
+        if (movie.bSound && !writer.WriteAudio(QRVSineTone(
+                                tone, 440.0, 0.2, static_cast<uint64_t>(n) * nSoundPerFrame, nSoundPerFrame)))
             return writer.LastError();
         if (!encoder.EncodeFrame(picture, bKey, frame) || !writer.WriteVideo(frame, bKey))
             return "cannot write frame " + std::to_string(n);
@@ -83,4 +83,3 @@ std::string WriteNumberedMovie(const std::wstring& strPath, const CNumberedMovie
         return "cannot finish the movie";
     return std::string();
 }
-

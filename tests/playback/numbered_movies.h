@@ -15,8 +15,8 @@ struct CNumberedMovie {
     int32_t nHeight = 48;
     uint32_t nFps = 20;
     uint32_t nFrames = 40;
-    bool bSound = false;         // 22050 Hz mono tone, in step with the pictures
-    uint32_t nKeyEvery = 1;      // every nKeyEvery-th frame is a key frame
+    bool bSound = false;     // 22050 Hz mono tone, in step with the pictures
+    uint32_t nKeyEvery = 1;  // every nKeyEvery-th frame is a key frame
     // Every pixel names its own place in the picture instead of the frame
     // (CoordinatesOfColor), for tests of where the picture is drawn.
     bool bCoordinates = false;
@@ -32,4 +32,3 @@ int FrameOfColor(COLORREF cr);
 // with bCoordinates shows: red and green the low bytes of x and y, blue
 // their high nibbles.
 POINT CoordinatesOfColor(COLORREF cr);
-

@@ -63,7 +63,7 @@ bool WasFreed(const void* p)
 constexpr DWORD CORE = 12;
 constexpr DWORD INFO = 40;
 constexpr DWORD V4 = 108;
-constexpr LONG NONE = -1;        // no such pointer
+constexpr LONG NONE = -1;  // no such pointer
 
 struct CHeaderRecipe {
     DWORD dwSize;
@@ -75,11 +75,17 @@ struct CHeaderRecipe {
     DWORD dwSizeImage;
     DWORD dwClrUsed;
     DWORD dwClrImportant;
-    DWORD masks[3];              // written after the header for BI_BITFIELDS
+    DWORD masks[3];  // written after the header for BI_BITFIELDS
 };
 
-void PutWord(BYTE* p, WORD w) { std::memcpy(p, &w, sizeof(w)); }
-void PutDword(BYTE* p, DWORD dw) { std::memcpy(p, &dw, sizeof(dw)); }
+void PutWord(BYTE* p, WORD w)
+{
+    std::memcpy(p, &w, sizeof(w));
+}
+void PutDword(BYTE* p, DWORD dw)
+{
+    std::memcpy(p, &dw, sizeof(dw));
+}
 
 // Writes the header (and its masks) into pOut, which has room for them.
 void WriteHeader(const CHeaderRecipe& s, BYTE* pOut)
@@ -139,7 +145,7 @@ struct CKindCase {
     LONG nFormat;
     LONG nColorsUsed;
     LONG nColorsImportant;
-    LONG nTableAt;               // bytes from the header, NONE without a table
+    LONG nTableAt;  // bytes from the header, NONE without a table
     LONG nMasksAt;
     LONG nPixelsAt;
 };
@@ -151,7 +157,7 @@ const DWORD MBGR[3] = {0xFF, 0xFF00, 0xFF0000};
 const DWORD M444[3] = {0xF00, 0xF0, 0xF};
 
 CHeaderRecipe Recipe(DWORD dwSize, WORD nBits, DWORD dwCompression = BI_RGB, DWORD dwClrUsed = 0,
-                 DWORD dwClrImportant = 0, const DWORD* pMasks = nullptr)
+                     DWORD dwClrImportant = 0, const DWORD* pMasks = nullptr)
 {
     CHeaderRecipe s{dwSize, 8, 4, 1, nBits, dwCompression, 0, dwClrUsed, dwClrImportant, {0, 0, 0}};
     if (pMasks != nullptr)
@@ -188,7 +194,8 @@ const CKindCase KIND_CASES[] = {
     {"Info32", Recipe(INFO, 32), DIBF_RGB32, 0, 0, NONE, NONE, 40},
     {"Info32Fields888", Recipe(INFO, 32, BI_BITFIELDS, 0, 0, M888), DIBF_RGB32, 0, 0, NONE, 40, 52},
     {"Info32FieldsBgr", Recipe(INFO, 32, BI_BITFIELDS, 0, 0, MBGR), DIBF_BITFIELDS32, 0, 0, NONE, 40, 52},
-    {"Info32FieldsUsed4", Recipe(INFO, 32, BI_BITFIELDS, 4, 0, MBGR), DIBF_BITFIELDS32, 4, 4, 52, 40, 52 + 16},
+    {"Info32FieldsUsed4", Recipe(INFO, 32, BI_BITFIELDS, 4, 0, MBGR), DIBF_BITFIELDS32, 4, 4, 52, 40,
+     52 + 16},
     {"Info0Jpeg", Recipe(INFO, 0, BI_JPEG), DIBF_JPEG, 1, 1, 40, NONE, 44},
     {"Info0Png", Recipe(INFO, 0, BI_PNG), DIBF_PNG, 1, 1, 40, NONE, 44},
     // V4 headers: the same rules after 108 bytes.
@@ -198,7 +205,10 @@ const CKindCase KIND_CASES[] = {
     {"V4_16Fields565Used2", Recipe(V4, 16, BI_BITFIELDS, 2, 0, M565), DIBF_RGB565, 2, 2, 120, 108, 128},
 };
 
-void PrintTo(const CKindCase& c, std::ostream* pOut) { *pOut << c.pszName; }
+void PrintTo(const CKindCase& c, std::ostream* pOut)
+{
+    *pOut << c.pszName;
+}
 
 class DibHeaderKinds : public ::testing::TestWithParam<CKindCase> {};
 
@@ -240,12 +250,12 @@ struct CGeometryCase {
     const char* pszName;
     DWORD dwSize;
     LONG nWidth;
-    LONG nHeight;                // negative: top-down
+    LONG nHeight;  // negative: top-down
     WORD nPlanes;
     WORD nBits;
     DWORD dwSizeImage;
     LONG nStride;
-    LONG nFirstRowAt;            // bytes from the pixels
+    LONG nFirstRowAt;  // bytes from the pixels
     LONG nRowStep;
     LONG nImageSize;
 };
@@ -266,16 +276,20 @@ const CGeometryCase GEOMETRY_CASES[] = {
     {"LargestSide", INFO, 32767, 1, 1, 32, 0, 131068, 0, -131068, 131068},
 };
 
-void PrintTo(const CGeometryCase& c, std::ostream* pOut) { *pOut << c.pszName; }
+void PrintTo(const CGeometryCase& c, std::ostream* pOut)
+{
+    *pOut << c.pszName;
+}
 
 class DibGeometry : public ::testing::TestWithParam<CGeometryCase> {};
 
 TEST_P(DibGeometry, RowsRunTopToBottom)
 {
     const CGeometryCase& c = GetParam();
-    CHeaderRecipe recipe{c.dwSize, c.nWidth, c.nHeight, c.nPlanes, c.nBits, BI_RGB, c.dwSizeImage, 0, 0, {0, 0, 0}};
+    CHeaderRecipe recipe{c.dwSize, c.nWidth,      c.nHeight, c.nPlanes, c.nBits,
+                         BI_RGB,   c.dwSizeImage, 0,         0,         {0, 0, 0}};
     std::vector<BYTE> header = Packed(recipe, 0);
-    std::vector<BYTE> pixels(16);            // only its address is used
+    std::vector<BYTE> pixels(16);  // only its address is used
     QvDIB dib;
     ASSERT_TRUE(dib.Attach(header.data(), pixels.data(), 0));
     EXPECT_EQ(dib.GetPixels(), pixels.data());
@@ -290,7 +304,9 @@ TEST_P(DibGeometry, RowsRunTopToBottom)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, DibGeometry, ::testing::ValuesIn(GEOMETRY_CASES),
-                         [](const ::testing::TestParamInfo<CGeometryCase>& info) { return info.param.pszName; });
+                         [](const ::testing::TestParamInfo<CGeometryCase>& info) {
+                             return info.param.pszName;
+                         });
 
 // ---------------------------------------------------------------------------
 // Headers that are refused: false, and nothing of the earlier frame left.
@@ -357,7 +373,10 @@ const CRefusalCase REFUSAL_CASES[] = {
     {"RowsOverflowPlanes", With(WithPlanes(Recipe(INFO, 2), 16), 32767, 32767)},
 };
 
-void PrintTo(const CRefusalCase& c, std::ostream* pOut) { *pOut << c.pszName; }
+void PrintTo(const CRefusalCase& c, std::ostream* pOut)
+{
+    *pOut << c.pszName;
+}
 
 class DibRefusals : public ::testing::TestWithParam<CRefusalCase> {};
 
@@ -376,7 +395,9 @@ TEST_P(DibRefusals, GivesFalseAndClears)
 }
 
 INSTANTIATE_TEST_SUITE_P(Headers, DibRefusals, ::testing::ValuesIn(REFUSAL_CASES),
-                         [](const ::testing::TestParamInfo<CRefusalCase>& info) { return info.param.pszName; });
+                         [](const ::testing::TestParamInfo<CRefusalCase>& info) {
+                             return info.param.pszName;
+                         });
 
 // The largest image that still fits is accepted (the limit is not off by a
 // row or a byte).
@@ -403,8 +424,8 @@ public:
         SYSTEM_INFO si;
         ::GetSystemInfo(&si);
         m_cbPage = si.dwPageSize;
-        m_pBase = static_cast<BYTE*>(::VirtualAlloc(nullptr, 2 * m_cbPage, MEM_RESERVE | MEM_COMMIT,
-                                                     PAGE_READWRITE));
+        m_pBase = static_cast<BYTE*>(
+            ::VirtualAlloc(nullptr, 2 * m_cbPage, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
         DWORD dwOld = 0;
         if (m_pBase != nullptr)
             m_bGuarded = ::VirtualProtect(m_pBase + m_cbPage, m_cbPage, PAGE_NOACCESS, &dwOld) != FALSE;
@@ -453,7 +474,7 @@ TEST(DibReadability, FewerThan12ReadableBytesKeepThePreviousFrame)
 struct CReadableCase {
     const char* pszName;
     CHeaderRecipe recipe;
-    DWORD cbReadable;            // bytes before the unreadable page
+    DWORD cbReadable;  // bytes before the unreadable page
     bool bAccepted;
 };
 
@@ -470,7 +491,10 @@ const CReadableCase READABLE_CASES[] = {
     {"CoreTableWhole", Recipe(CORE, 4), 12 + 48, true},
 };
 
-void PrintTo(const CReadableCase& c, std::ostream* pOut) { *pOut << c.pszName; }
+void PrintTo(const CReadableCase& c, std::ostream* pOut)
+{
+    *pOut << c.pszName;
+}
 
 class DibReadableTables : public ::testing::TestWithParam<CReadableCase> {};
 
@@ -490,7 +514,9 @@ TEST_P(DibReadableTables, HeaderMasksAndTableMustBeReadable)
 }
 
 INSTANTIATE_TEST_SUITE_P(Tails, DibReadableTables, ::testing::ValuesIn(READABLE_CASES),
-                         [](const ::testing::TestParamInfo<CReadableCase>& info) { return info.param.pszName; });
+                         [](const ::testing::TestParamInfo<CReadableCase>& info) {
+                             return info.param.pszName;
+                         });
 
 // ---------------------------------------------------------------------------
 // Ownership, Clear and the bitmap handle.
@@ -523,7 +549,7 @@ struct COwnershipCase {
     const char* pszName;
     bool bSeparatePixels;
     DWORD dwOwnership;
-    DWORD dwKept;                // ownership the view records
+    DWORD dwKept;  // ownership the view records
     bool bHeaderFreed;
     bool bPixelsFreed;
 };
@@ -537,7 +563,10 @@ const COwnershipCase OWNERSHIP_CASES[] = {
     {"UnknownBitsDropped", true, 0xF2, 0, false, false},
 };
 
-void PrintTo(const COwnershipCase& c, std::ostream* pOut) { *pOut << c.pszName; }
+void PrintTo(const COwnershipCase& c, std::ostream* pOut)
+{
+    *pOut << c.pszName;
+}
 
 class DibOwnedBlocks : public ::testing::TestWithParam<COwnershipCase> {};
 
@@ -569,7 +598,9 @@ TEST_P(DibOwnedBlocks, ClearFreesWhatIsOwned)
 }
 
 INSTANTIATE_TEST_SUITE_P(Bits, DibOwnedBlocks, ::testing::ValuesIn(OWNERSHIP_CASES),
-                         [](const ::testing::TestParamInfo<COwnershipCase>& info) { return info.param.pszName; });
+                         [](const ::testing::TestParamInfo<COwnershipCase>& info) {
+                             return info.param.pszName;
+                         });
 
 TEST(DibOwnership, DestructorAndNextAttachFreeOwnedBlocks)
 {
@@ -639,7 +670,7 @@ TEST(DibBitmapHandle, DeletedByClearAttachReplacementAndDestructor)
         EXPECT_EQ(::GetObjectType(hAttached), 0u);
 
         dib.SetBitmap(hReplaced);
-        dib.SetBitmap(hReplaced);            // the same handle again stays
+        dib.SetBitmap(hReplaced);  // the same handle again stays
         EXPECT_EQ(::GetObjectType(hReplaced), static_cast<DWORD>(OBJ_BITMAP));
         dib.SetBitmap(hDestroyed);
         EXPECT_EQ(::GetObjectType(hReplaced), 0u);

@@ -70,8 +70,7 @@ TEST_P(ScrollBarChoiceTest, BarsShowWhereTheMovieDoesNotFit)
 INSTANTIATE_TEST_SUITE_P(Sizes, ScrollBarChoiceTest,
                          ::testing::Values(CBarCase{790, 590, false, false},
                                            // the horizontal bar takes room the height needs
-                                           CBarCase{810, 590, true, true},
-                                           CBarCase{810, 570, true, false},
+                                           CBarCase{810, 590, true, true}, CBarCase{810, 570, true, false},
                                            CBarCase{700, 610, false, true}));
 
 TEST_F(ScrollMovieTest, RangesAndPagesFollowTheMovieAndTheRoomLeft)
@@ -94,11 +93,11 @@ TEST_F(ScrollMovieTest, WheelAndScrollActionsMoveThePicture)
     m_pMovie->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
     EXPECT_EQ(Pos(SB_VERT), 30);
     m_pMovie->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-360)), 0);
-    EXPECT_EQ(Pos(SB_VERT), 120);    // 90 pixels
+    EXPECT_EQ(Pos(SB_VERT), 120);  // 90 pixels
     m_pMovie->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, 40), 0);
-    EXPECT_EQ(Pos(SB_VERT), 20);     // a whole page up
+    EXPECT_EQ(Pos(SB_VERT), 20);  // a whole page up
     m_pMovie->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, static_cast<WORD>(-120)), 0);
-    EXPECT_EQ(Pos(SB_HORZ), 30);     // sideways with Ctrl
+    EXPECT_EQ(Pos(SB_HORZ), 30);  // sideways with Ctrl
     EXPECT_EQ(Pos(SB_VERT), 20);
 
     m_pMovie->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_RIGHT, 0), 0);
@@ -134,4 +133,4 @@ TEST_F(ScrollMovieTest, ShrinkKeepsTheBarsHiddenAndIgnoresScrolling)
     EXPECT_EQ(Pos(SB_VERT), 0);
 }
 
-} // namespace
+}  // namespace

@@ -12,7 +12,7 @@
 #include "QRVPicture.h"
 
 struct RleWalk {
-    bool bOk = false;                 // ended with end of picture, all inside bounds
+    bool bOk = false;  // ended with end of picture, all inside bounds
     std::string strError;
     std::vector<uint32_t> rowPixels;  // pixels written (runs and literals) per storage row
     size_t nRecords = 0;

@@ -103,12 +103,12 @@ TEST(AviWriter, WrittenMovieParsesBackWithMatchingIndexAndHeaders)
         ASSERT_TRUE(pAvih);
         ASSERT_EQ(pAvih->nSize, 56u);
         const size_t h = pAvih->DataOffset();
-        EXPECT_EQ(RiffU32(b, h + 0), 80000u);              // 2/25 s
+        EXPECT_EQ(RiffU32(b, h + 0), 80000u);                   // 2/25 s
         EXPECT_EQ(RiffU32(b, h + 4), 3000u * 25 / 2 + 44100u);  // largest frame rate + sound
-        EXPECT_EQ(RiffU32(b, h + 12), 0x110u);            // has index, interleaved
-        EXPECT_EQ(RiffU32(b, h + 16), 5u);                // total frames
-        EXPECT_EQ(RiffU32(b, h + 24), 2u);                // streams
-        EXPECT_EQ(RiffU32(b, h + 28), 3000u);             // suggested buffer
+        EXPECT_EQ(RiffU32(b, h + 12), 0x110u);                  // has index, interleaved
+        EXPECT_EQ(RiffU32(b, h + 16), 5u);                      // total frames
+        EXPECT_EQ(RiffU32(b, h + 24), 2u);                      // streams
+        EXPECT_EQ(RiffU32(b, h + 28), 3000u);                   // suggested buffer
         EXPECT_EQ(RiffU32(b, h + 32), 37u);
         EXPECT_EQ(RiffU32(b, h + 36), 21u);
 
@@ -149,11 +149,11 @@ TEST(AviWriter, WrittenMovieParsesBackWithMatchingIndexAndHeaders)
         ASSERT_TRUE(pStrh && pStrf);
         s = pStrh->DataOffset();
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[s]), 4), "auds");
-        EXPECT_EQ(RiffU32(b, s + 20), 4u);          // scale = block align
-        EXPECT_EQ(RiffU32(b, s + 24), 44100u);      // rate = bytes per second
-        EXPECT_EQ(RiffU32(b, s + 32), 812u / 4);    // length in blocks
+        EXPECT_EQ(RiffU32(b, s + 20), 4u);        // scale = block align
+        EXPECT_EQ(RiffU32(b, s + 24), 44100u);    // rate = bytes per second
+        EXPECT_EQ(RiffU32(b, s + 32), 812u / 4);  // length in blocks
         EXPECT_EQ(RiffU32(b, s + 36), 404u);
-        EXPECT_EQ(RiffU32(b, s + 44), 4u);          // sample size
+        EXPECT_EQ(RiffU32(b, s + 44), 4u);  // sample size
         ASSERT_EQ(pStrf->nSize, 18u);
         const size_t wf = pStrf->DataOffset();
         EXPECT_EQ(RiffU16(b, wf), 1u);
@@ -172,7 +172,8 @@ TEST(AviWriter, WrittenMovieParsesBackWithMatchingIndexAndHeaders)
             const RiffChunk& c = avi.pMovi->children[i];
             EXPECT_EQ(c.strId, written[i].strId) << i;
             ASSERT_EQ(c.nSize, written[i].data.size()) << i;
-            EXPECT_TRUE(std::equal(written[i].data.begin(), written[i].data.end(), b.begin() + c.nOffset + 8));
+            EXPECT_TRUE(
+                std::equal(written[i].data.begin(), written[i].data.end(), b.begin() + c.nOffset + 8));
             if (c.nSize & 1u) {
                 EXPECT_EQ(b[c.nOffset + 8 + c.nSize], 0) << "padding byte " << i;
             }

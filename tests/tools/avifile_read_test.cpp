@@ -192,8 +192,8 @@ TEST_P(AviFileRead, PlatformLibrarySeesStreamsFramesKeyFramesAndSound)
     for (uint32_t i = 0; i < TEST_FRAMES; ++i) {
         std::vector<uint8_t> buffer(movie.frames[i].size() + 64, 0xCD);
         LONG nBytes = -1, nSamples = -1;
-        ASSERT_EQ(AVIStreamRead(pVideo, static_cast<LONG>(i), 1, buffer.data(), static_cast<LONG>(buffer.size()),
-                                &nBytes, &nSamples),
+        ASSERT_EQ(AVIStreamRead(pVideo, static_cast<LONG>(i), 1, buffer.data(),
+                                static_cast<LONG>(buffer.size()), &nBytes, &nSamples),
                   AVIERR_OK)
             << i;
         ASSERT_EQ(nBytes, static_cast<LONG>(movie.frames[i].size())) << i;
@@ -230,15 +230,17 @@ TEST_P(AviFileRead, PlatformLibrarySeesStreamsFramesKeyFramesAndSound)
 
     std::vector<uint8_t> sound(movie.sound.size());
     LONG nBytes = 0, nSamples = 0;
-    ASSERT_EQ(AVIStreamRead(pAudio, 0, nBlocks, sound.data(), static_cast<LONG>(sound.size()), &nBytes, &nSamples),
-              AVIERR_OK);
+    ASSERT_EQ(
+        AVIStreamRead(pAudio, 0, nBlocks, sound.data(), static_cast<LONG>(sound.size()), &nBytes, &nSamples),
+        AVIERR_OK);
     EXPECT_EQ(nSamples, nBlocks);
     ASSERT_EQ(nBytes, static_cast<LONG>(movie.sound.size()));
     EXPECT_EQ(sound, movie.sound);
     // A piece across chunk boundaries.
     std::vector<uint8_t> piece(2000 * 4);
-    ASSERT_EQ(AVIStreamRead(pAudio, 3000, 2000, piece.data(), static_cast<LONG>(piece.size()), &nBytes, &nSamples),
-              AVIERR_OK);
+    ASSERT_EQ(
+        AVIStreamRead(pAudio, 3000, 2000, piece.data(), static_cast<LONG>(piece.size()), &nBytes, &nSamples),
+        AVIERR_OK);
     ASSERT_EQ(nBytes, static_cast<LONG>(piece.size()));
     EXPECT_TRUE(std::equal(piece.begin(), piece.end(), movie.sound.begin() + 3000 * 4));
 }

@@ -62,7 +62,8 @@ struct Written {
 }
 
 // Chunks named by the standard indexes of one stream, through its super index.
-std::vector<Chunk> ChunksByIndex(const Written& w, const RiffChunk& indx, const char* pszId, uint32_t& nDuration)
+std::vector<Chunk> ChunksByIndex(const Written& w, const RiffChunk& indx, const char* pszId,
+                                 uint32_t& nDuration)
 {
     std::vector<Chunk> out;
     const std::vector<uint8_t>& b = w.bytes;
@@ -153,10 +154,12 @@ TEST(OpenDmlWriter, RiffChunksParseBackAndIndexesPointAtEveryChunk)
         ASSERT_EQ(2u, strl.size());
         uint32_t nDuration = 0;
         ASSERT_NE(nullptr, strl[0]->Find("indx"));
-        EXPECT_TRUE(Same(Only(w.chunks, "00dc"), ChunksByIndex(w, *strl[0]->Find("indx"), "00dc", nDuration)));
+        EXPECT_TRUE(
+            Same(Only(w.chunks, "00dc"), ChunksByIndex(w, *strl[0]->Find("indx"), "00dc", nDuration)));
         EXPECT_EQ(150u, nDuration);
         ASSERT_NE(nullptr, strl[1]->Find("indx"));
-        EXPECT_TRUE(Same(Only(w.chunks, "01wb"), ChunksByIndex(w, *strl[1]->Find("indx"), "01wb", nDuration)));
+        EXPECT_TRUE(
+            Same(Only(w.chunks, "01wb"), ChunksByIndex(w, *strl[1]->Find("indx"), "01wb", nDuration)));
 
         // The legacy index covers the chunks of the first RIFF chunk only.
         const RiffChunk* pIdx1 = top[0].Find("idx1");
@@ -227,8 +230,8 @@ TEST(OpenDmlWriter, RefusesWhatItCannotWrite)
     options.nRiffLimit = 8192;
     QRVOpenDmlWriter writer;
     ASSERT_TRUE(writer.Open(out, video, nullptr, options));
-    EXPECT_FALSE(writer.WriteAudio(std::vector<uint8_t>(4)));  // no sound stream
-    EXPECT_FALSE(writer.WriteVideoSparse(nullptr, 4, 4, true));  // head without data
+    EXPECT_FALSE(writer.WriteAudio(std::vector<uint8_t>(4)));           // no sound stream
+    EXPECT_FALSE(writer.WriteVideoSparse(nullptr, 4, 4, true));         // head without data
     EXPECT_FALSE(writer.WriteVideo(std::vector<uint8_t>(9000), true));  // larger than a RIFF chunk
     // A second RIFF chunk needs a second super-index slot.
     bool bOk = true;

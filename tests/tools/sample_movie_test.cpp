@@ -22,11 +22,11 @@ TEST(MovieArgs, AcceptsEveryOptionWithItsValue)
 {
     QRVMovieSettings s;
     std::string strError;
-    ASSERT_TRUE(QRVParseMovieArgs({"out.avi", "--width", "320", "--height", "200", "--bpp", "8", "--fps",
-                                   "25", "--seconds", "2.5", "--tone", "880", "--rate", "44100",
-                                   "--sound-bits", "8", "--channels", "2", "--keyframe-every", "10",
-                                   "--scene", "bars", "--no-empty-frames"},
-                                  s, strError))
+    ASSERT_TRUE(QRVParseMovieArgs(
+        {"out.avi", "--width",    "320", "--height",         "200", "--bpp",   "8",     "--fps",
+         "25",      "--seconds",  "2.5", "--tone",           "880", "--rate",  "44100", "--sound-bits",
+         "8",       "--channels", "2",   "--keyframe-every", "10",  "--scene", "bars",  "--no-empty-frames"},
+        s, strError))
         << strError;
     EXPECT_EQ(s.strOutput, "out.avi");
     EXPECT_EQ(s.nWidth, 320);
@@ -140,7 +140,8 @@ TEST_P(SampleMovie, FramesWalkBackToTheSceneAndSoundFollowsTheFrames)
         }
         ASSERT_EQ(c.strId, "00dc");
         // Sound up to the end of this frame's time span is already there.
-        EXPECT_EQ(sound.size() / nBlock, static_cast<uint64_t>(nFrame + 1) * s.nSampleRate / s.nFps) << nFrame;
+        EXPECT_EQ(sound.size() / nBlock, static_cast<uint64_t>(nFrame + 1) * s.nSampleRate / s.nFps)
+            << nFrame;
         const bool bKey = nFrame % s.nKeyEvery == 0;
         EXPECT_EQ(nFlags, bKey ? 0x10u : 0u) << nFrame;
         if (data.empty()) {
@@ -151,7 +152,8 @@ TEST_P(SampleMovie, FramesWalkBackToTheSceneAndSoundFollowsTheFrames)
             if (data.size() > QRVScreenFormat::SCF_BARE_LIMIT) {
                 stream.resize(QRVScreenFormat::MaxStreamBytes(s.nWidth, s.nHeight, s.nBitCount));
                 uLongf nOut = static_cast<uLongf>(stream.size());
-                ASSERT_EQ(uncompress(stream.data(), &nOut, data.data(), static_cast<uLong>(data.size())), Z_OK)
+                ASSERT_EQ(uncompress(stream.data(), &nOut, data.data(), static_cast<uLong>(data.size())),
+                          Z_OK)
                     << nFrame;
                 stream.resize(nOut);
             }

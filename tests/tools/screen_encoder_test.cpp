@@ -34,10 +34,18 @@ void FillPicture(QRVPicture& p, int nKind, uint32_t nSeed)
             n = n * 1664525u + 1013904223u;
             uint32_t v = 0;
             switch (nKind) {
-            case 0: v = 0x5A5A5A5A; break;
-            case 1: v = (x / 7 + y / 3) % 2 ? 0x11223344 : 0x99AABBCC; break;
-            case 2: v = n >> 3; break;
-            default: v = (x % 13 < 6) ? 0x01020304u * (y % 5) : (n >> 5); break;
+            case 0:
+                v = 0x5A5A5A5A;
+                break;
+            case 1:
+                v = (x / 7 + y / 3) % 2 ? 0x11223344 : 0x99AABBCC;
+                break;
+            case 2:
+                v = n >> 3;
+                break;
+            default:
+                v = (x % 13 < 6) ? 0x01020304u * (y % 5) : (n >> 5);
+                break;
             }
             p.SetPixel(x, y, v);
         }
@@ -53,10 +61,9 @@ TEST(ScreenFormat, StrideFollowsTheRowRulesOfEachBitCount)
         int nBits;
         uint32_t nStride;
     } const cases[] = {
-        {1, 8, 4},   {4, 8, 4},   {5, 8, 8},    {1, 16, 4},     {3, 16, 8},    {4, 16, 8},
-        {1, 24, 4},  {3, 24, 12}, {5, 24, 16},  {1, 32, 4},     {7, 32, 28},   {0, 8, 0},
-        {-3, 24, 0}, {10, 12, 0}, {65532, 8, 65532}, {65533, 8, 0}, {16383, 32, 65532},
-        {16384, 32, 0},
+        {1, 8, 4},   {4, 8, 4},   {5, 8, 8},         {1, 16, 4},    {3, 16, 8},         {4, 16, 8},
+        {1, 24, 4},  {3, 24, 12}, {5, 24, 16},       {1, 32, 4},    {7, 32, 28},        {0, 8, 0},
+        {-3, 24, 0}, {10, 12, 0}, {65532, 8, 65532}, {65533, 8, 0}, {16383, 32, 65532}, {16384, 32, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(QRVScreenFormat::Stride(c.nWidth, c.nBits), c.nStride) << c.nWidth << "x" << c.nBits;
@@ -151,7 +158,7 @@ TEST(ScreenEncoder, RunsAndLiteralsStayWithin255Pixels)
 {
     QRVPicture picture;
     ASSERT_TRUE(picture.Create(1000, 2, 8));
-    FillPicture(picture, 0, 0);                       // bottom row: one long run
+    FillPicture(picture, 0, 0);  // bottom row: one long run
     for (int32_t x = 0; x < 1000; ++x)
         picture.SetPixel(x, 1, static_cast<uint32_t>(x * 7 % 251));  // top row: no repeats
     QRVScreenEncoder encoder;
@@ -294,8 +301,9 @@ TEST(ScreenEncoderPack, LongerStreamsAreZlibAndNeverTenBytesOrFewer)
         for (int nPattern = 0; nPattern < 3; ++nPattern) {
             std::vector<uint8_t> stream(n);
             for (size_t i = 0; i < n; ++i)
-                stream[i] = nPattern == 0 ? 0 : nPattern == 1 ? static_cast<uint8_t>(i % 3)
-                                                             : static_cast<uint8_t>(i * 151 + 7);
+                stream[i] = nPattern == 0   ? 0
+                            : nPattern == 1 ? static_cast<uint8_t>(i % 3)
+                                            : static_cast<uint8_t>(i * 151 + 7);
             const std::vector<uint8_t> packed = QRVScreenEncoder::Pack(stream);
             ASSERT_GT(packed.size(), 10u) << n << " pattern " << nPattern;
             EXPECT_EQ(Inflate(packed, n), stream) << n << " pattern " << nPattern;

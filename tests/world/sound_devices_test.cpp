@@ -10,7 +10,8 @@ namespace {
 
 // Finds a control of the given type on the wave-out source line of the
 // speakers destination of mixer 0.
-bool FindWaveOutControl(DWORD controlType, MIXERCONTROLW* found) {
+bool FindWaveOutControl(DWORD controlType, MIXERCONTROLW* found)
+{
     HMIXEROBJ mixer = reinterpret_cast<HMIXEROBJ>(static_cast<UINT_PTR>(0));
     MIXERLINEW dest = {};
     dest.cbStruct = sizeof dest;
@@ -24,7 +25,8 @@ bool FindWaveOutControl(DWORD controlType, MIXERCONTROLW* found) {
         src.dwSource = i;
         if (mixerGetLineInfoW(mixer, &src, MIXER_OBJECTF_MIXER | MIXER_GETLINEINFOF_SOURCE))
             continue;
-        if (src.dwComponentType != MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT) continue;
+        if (src.dwComponentType != MIXERLINE_COMPONENTTYPE_SRC_WAVEOUT)
+            continue;
         MIXERLINECONTROLSW lc = {};
         lc.cbStruct = sizeof lc;
         lc.dwLineID = src.dwLineID;
@@ -40,7 +42,8 @@ bool FindWaveOutControl(DWORD controlType, MIXERCONTROLW* found) {
     return false;
 }
 
-WAVEFORMATEX Pcm16Stereo() {
+WAVEFORMATEX Pcm16Stereo()
+{
     WAVEFORMATEX fmt = {};
     fmt.wFormatTag = WAVE_FORMAT_PCM;
     fmt.nChannels = 2;
@@ -53,7 +56,8 @@ WAVEFORMATEX Pcm16Stereo() {
 
 }  // namespace
 
-TEST(SoundServer, OffersWaveOutDevicesThatOpen) {
+TEST(SoundServer, OffersWaveOutDevicesThatOpen)
+{
     EXPECT_GE(waveOutGetNumDevs(), 1u);
     WAVEFORMATEX fmt = Pcm16Stereo();
     HWAVEOUT wave = nullptr;
@@ -61,7 +65,8 @@ TEST(SoundServer, OffersWaveOutDevicesThatOpen) {
     EXPECT_EQ(waveOutClose(wave), MMSYSERR_NOERROR);
 }
 
-TEST(SoundServer, MixerHasWaveOutVolumeAndMuteOnSpeakers) {
+TEST(SoundServer, MixerHasWaveOutVolumeAndMuteOnSpeakers)
+{
     ASSERT_GE(mixerGetNumDevs(), 1u);
     MIXERCONTROLW volume = {}, mute = {};
     ASSERT_TRUE(FindWaveOutControl(MIXERCONTROL_CONTROLTYPE_VOLUME, &volume));
@@ -71,7 +76,8 @@ TEST(SoundServer, MixerHasWaveOutVolumeAndMuteOnSpeakers) {
 }
 
 // Run with VISTREL_NO_SOUND=1 (see tests/world/CMakeLists.txt).
-TEST(NoSoundServer, HasNoWaveOutDeviceAndNoMixer) {
+TEST(NoSoundServer, HasNoWaveOutDeviceAndNoMixer)
+{
     EXPECT_EQ(waveOutGetNumDevs(), 0u);
     EXPECT_EQ(mixerGetNumDevs(), 0u);
     WAVEFORMATEX fmt = Pcm16Stereo();

@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <vector>
 
-int main() {
+int main()
+{
     const int RATE = 44100, SECONDS_X10 = 15;
     const double PI = 3.14159265358979323846;
     const int frames = RATE * SECONDS_X10 / 10;
@@ -28,8 +29,7 @@ int main() {
 
     HANDLE done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     HWAVEOUT wave = nullptr;
-    MMRESULT mr = waveOutOpen(&wave, WAVE_MAPPER, &fmt, reinterpret_cast<DWORD_PTR>(done), 0,
-                              CALLBACK_EVENT);
+    MMRESULT mr = waveOutOpen(&wave, WAVE_MAPPER, &fmt, reinterpret_cast<DWORD_PTR>(done), 0, CALLBACK_EVENT);
     if (mr != MMSYSERR_NOERROR) {
         printf("waveOutOpen failed: %u\n", mr);
         return 2;
@@ -56,8 +56,10 @@ int main() {
     for (int i = 0; i < 500; ++i) {
         MMTIME pos = {};
         pos.wType = TIME_SAMPLES;
-        if (waveOutGetPosition(wave, &pos, sizeof pos) != MMSYSERR_NOERROR) break;
-        if (pos.wType == TIME_SAMPLES && pos.u.sample >= static_cast<DWORD>(frames)) break;
+        if (waveOutGetPosition(wave, &pos, sizeof pos) != MMSYSERR_NOERROR)
+            break;
+        if (pos.wType == TIME_SAMPLES && pos.u.sample >= static_cast<DWORD>(frames))
+            break;
         Sleep(10);
     }
     waveOutUnprepareHeader(wave, &hdr, sizeof hdr);

@@ -7,10 +7,10 @@
 
 namespace {
 
-const COLORREF QUADRANT_COLOURS[4] = {
-    RGB(255, 0, 0), RGB(0, 200, 0), RGB(0, 0, 255), RGB(255, 255, 0)};
+const COLORREF QUADRANT_COLOURS[4] = {RGB(255, 0, 0), RGB(0, 200, 0), RGB(0, 0, 255), RGB(255, 255, 0)};
 
-LRESULT CALLBACK PaintProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK PaintProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
     switch (msg) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -18,8 +18,10 @@ LRESULT CALLBACK PaintProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         RECT rc;
         GetClientRect(hwnd, &rc);
         const int midX = rc.right / 2, midY = rc.bottom / 2;
-        const RECT parts[4] = {{0, 0, midX, midY}, {midX, 0, rc.right, midY},
-                               {0, midY, midX, rc.bottom}, {midX, midY, rc.right, rc.bottom}};
+        const RECT parts[4] = {{0, 0, midX, midY},
+                               {midX, 0, rc.right, midY},
+                               {0, midY, midX, rc.bottom},
+                               {midX, midY, rc.right, rc.bottom}};
         for (int i = 0; i < 4; ++i) {
             HBRUSH brush = CreateSolidBrush(QUADRANT_COLOURS[i]);
             FillRect(dc, &parts[i], brush);
@@ -35,27 +37,31 @@ LRESULT CALLBACK PaintProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-DWORD WINAPI WaitForLine(LPVOID param) {
+DWORD WINAPI WaitForLine(LPVOID param)
+{
     char line[64];
-    if (!fgets(line, sizeof line, stdin)) { /* end of input closes as well */ }
+    if (!fgets(line, sizeof line, stdin)) { /* end of input closes as well */
+    }
     PostMessageW(static_cast<HWND>(param), WM_CLOSE, 0, 0);
     return 0;
 }
 
 }  // namespace
 
-int main() {
+int main()
+{
     WNDCLASSW wc = {};
     wc.lpfnWndProc = PaintProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = L"WorldPaintTest";
-    if (!RegisterClassW(&wc)) return 2;
+    if (!RegisterClassW(&wc))
+        return 2;
 
-    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"paint test",
-                                WS_POPUP | WS_VISIBLE, 100, 120, 240, 160,
-                                nullptr, nullptr, wc.hInstance, nullptr);
-    if (!hwnd) return 3;
+    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"paint test", WS_POPUP | WS_VISIBLE, 100,
+                                120, 240, 160, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!hwnd)
+        return 3;
     UpdateWindow(hwnd);
     GdiFlush();
 
@@ -65,8 +71,8 @@ int main() {
     ClientToScreen(hwnd, &origin);
     printf("READY %ld %ld %ld %ld\n", origin.x, origin.y, rc.right, rc.bottom);
     for (int i = 0; i < 4; ++i)
-        printf("COLOUR %d %d %d\n", GetRValue(QUADRANT_COLOURS[i]),
-               GetGValue(QUADRANT_COLOURS[i]), GetBValue(QUADRANT_COLOURS[i]));
+        printf("COLOUR %d %d %d\n", GetRValue(QUADRANT_COLOURS[i]), GetGValue(QUADRANT_COLOURS[i]),
+               GetBValue(QUADRANT_COLOURS[i]));
     fflush(stdout);
 
     HANDLE reader = CreateThread(nullptr, 0, WaitForLine, hwnd, 0, nullptr);

@@ -15,11 +15,12 @@ std::string Utf8(const std::wstring& str)
 {
     if (str.empty())
         return std::string();
-    const int n = WideCharToMultiByte(CP_UTF8, 0, str.c_str(), static_cast<int>(str.size()), nullptr, 0, nullptr,
-                                      nullptr);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, str.c_str(), static_cast<int>(str.size()), nullptr, 0,
+                                      nullptr, nullptr);
     std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
     if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, str.c_str(), static_cast<int>(str.size()), &out[0], n, nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, str.c_str(), static_cast<int>(str.size()), &out[0], n, nullptr,
+                            nullptr);
     return out;
 }
 
@@ -65,7 +66,9 @@ bool WriteBmp(const std::wstring& strPath, const BITMAPINFOHEADER& header, const
     const uint64_t nHeight = header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight) : header.biHeight;
     const uint64_t cbPixels = nStride * nHeight;
     const uint32_t nColors =
-        header.biBitCount <= 8 ? (header.biClrUsed != 0 && header.biClrUsed < 256 ? header.biClrUsed : 1u << header.biBitCount) : 0;
+        header.biBitCount <= 8
+            ? (header.biClrUsed != 0 && header.biClrUsed < 256 ? header.biClrUsed : 1u << header.biBitCount)
+            : 0;
     if (header.biWidth <= 0 || cbPixels == 0 || cbPixels > 0x7FFFFFFF)
         return false;
     BITMAPINFOHEADER out = header;
@@ -82,7 +85,8 @@ bool WriteBmp(const std::wstring& strPath, const BITMAPINFOHEADER& header, const
     if (pFile == nullptr)
         return false;
     const uint8_t* pColors = reinterpret_cast<const uint8_t*>(&header) + header.biSize;
-    bool bOk = std::fwrite(&file, sizeof file, 1, pFile) == 1 && std::fwrite(&out, sizeof out, 1, pFile) == 1 &&
+    bool bOk = std::fwrite(&file, sizeof file, 1, pFile) == 1 &&
+               std::fwrite(&out, sizeof out, 1, pFile) == 1 &&
                (nColors == 0 || std::fwrite(pColors, 4 * nColors, 1, pFile) == 1) &&
                std::fwrite(pBits, static_cast<size_t>(cbPixels), 1, pFile) == 1;
     bOk = std::fclose(pFile) == 0 && bOk;
@@ -145,18 +149,20 @@ int AviFrameRun(const std::vector<std::wstring>& args, std::string& strOut, std:
     for (uint32_t i = 0; i < file.GetVideoStreamCount(); ++i) {
         const BITMAPINFOHEADER* pFormat = file.GetVideoFormat(i);
         const AVISTREAMINFOW* pInfo = file.GetVideoInfo(i);
-        strOut += Format("video %u: %s, %ldx%ld, %u bits, %lu frames, %ld ms\n", i, FourCC(pInfo->fccHandler).c_str(),
-                         static_cast<long>(pFormat->biWidth), static_cast<long>(pFormat->biHeight),
-                         static_cast<unsigned>(pFormat->biBitCount), static_cast<unsigned long>(pInfo->dwLength),
+        strOut += Format("video %u: %s, %ldx%ld, %u bits, %lu frames, %ld ms\n", i,
+                         FourCC(pInfo->fccHandler).c_str(), static_cast<long>(pFormat->biWidth),
+                         static_cast<long>(pFormat->biHeight), static_cast<unsigned>(pFormat->biBitCount),
+                         static_cast<unsigned long>(pInfo->dwLength),
                          file.VideoSampleToTime(i, static_cast<long>(pInfo->dwStart + pInfo->dwLength)));
     }
     for (uint32_t i = 0; i < file.GetAudioStreamCount(); ++i) {
         const WAVEFORMATEX* pFormat = file.GetAudioFormat(i);
         const AVISTREAMINFOW* pInfo = file.GetAudioInfo(i);
-        strOut += Format("audio %u: format %u, %lu Hz, %u bits, %u channels, %lu samples, %ld ms\n", i,
-                         static_cast<unsigned>(pFormat->wFormatTag), static_cast<unsigned long>(pFormat->nSamplesPerSec),
-                         static_cast<unsigned>(pFormat->wBitsPerSample), static_cast<unsigned>(pFormat->nChannels),
-                         static_cast<unsigned long>(pInfo->dwLength), file.GetAudioEndTime(i));
+        strOut += Format(
+            "audio %u: format %u, %lu Hz, %u bits, %u channels, %lu samples, %ld ms\n", i,
+            static_cast<unsigned>(pFormat->wFormatTag), static_cast<unsigned long>(pFormat->nSamplesPerSec),
+            static_cast<unsigned>(pFormat->wBitsPerSample), static_cast<unsigned>(pFormat->nChannels),
+            static_cast<unsigned long>(pInfo->dwLength), file.GetAudioEndTime(i));
     }
     if (nTime < 0 && nFrame < 0)
         return 0;
@@ -174,7 +180,8 @@ int AviFrameRun(const std::vector<std::wstring>& args, std::string& strOut, std:
     if (nTime >= 0 && nTime == file.GetVideoEndTime(nIndex))
         f = file.VideoTimeToSample(nIndex, nTime - 1);
     const AVISTREAMINFOW* pInfo = file.GetVideoInfo(nIndex);
-    if (f < static_cast<long>(pInfo->dwStart) || f - static_cast<long>(pInfo->dwStart) >= static_cast<long>(pInfo->dwLength)) {
+    if (f < static_cast<long>(pInfo->dwStart) ||
+        f - static_cast<long>(pInfo->dwStart) >= static_cast<long>(pInfo->dwLength)) {
         strErr += Format("avi-frame: frame %ld is past the end (%lu frames)\n", f,
                          static_cast<unsigned long>(pInfo->dwLength));
         return 1;

@@ -75,8 +75,8 @@ std::vector<uint8_t> QRVAviWriter::BuildHeader(bool bFinal) const
 
     QRVAviMainHeader main;
     main.dwMicroSecPerFrame = Clamp32((1000000ull * m_video.nScale + m_video.nRate / 2) / m_video.nRate);
-    uint64_t nBytesPerSec = (static_cast<uint64_t>(m_nMaxVideoChunk) * m_video.nRate + m_video.nScale - 1) /
-                            m_video.nScale;
+    uint64_t nBytesPerSec =
+        (static_cast<uint64_t>(m_nMaxVideoChunk) * m_video.nRate + m_video.nScale - 1) / m_video.nScale;
     if (m_bAudio)
         nBytesPerSec += static_cast<uint64_t>(m_audio.nSamplesPerSec) * m_audio.BlockAlign();
     main.dwMaxBytesPerSec = Clamp32(nBytesPerSec);
@@ -128,8 +128,8 @@ bool QRVAviWriter::WriteChunk(const char* pszId, const uint8_t* pData, uint32_t 
     PutFourCC(head, pszId);
     Put32(head, nSize);
     static const uint8_t s_pad = 0;
-    if (!m_pOutput->Seek(m_nEnd) || !m_pOutput->Write(head) ||
-        !m_pOutput->Write(pData, nSize) || ((nSize & 1u) != 0 && !m_pOutput->Write(&s_pad, 1))) {
+    if (!m_pOutput->Seek(m_nEnd) || !m_pOutput->Write(head) || !m_pOutput->Write(pData, nSize) ||
+        ((nSize & 1u) != 0 && !m_pOutput->Write(&s_pad, 1))) {
         m_bFailed = true;
         return Fail("cannot write movie data");
     }

@@ -27,7 +27,7 @@ struct QRVVideoStreamFormat {
 };
 
 struct QRVAudioStreamFormat {
-    uint16_t nChannels = 1;        // 1 or 2
+    uint16_t nChannels = 1;  // 1 or 2
     uint32_t nSamplesPerSec = 22050;
     uint16_t nBitsPerSample = 16;  // 8 or 16
 
@@ -83,8 +83,8 @@ private:
     bool m_bOpen = false;
     bool m_bFailed = false;
     uint64_t m_nLimit = AVIW_CLASSIC_LIMIT;
-    uint64_t m_nEnd = 0;        // end of the data written so far
-    uint64_t m_nMoviList = 0;   // position of the "LIST" header of "movi"
+    uint64_t m_nEnd = 0;       // end of the data written so far
+    uint64_t m_nMoviList = 0;  // position of the "LIST" header of "movi"
     uint32_t m_nHeaderBytes = 0;
     std::vector<QRVAviIndexEntry> m_index;
     uint32_t m_nVideoFrames = 0;

@@ -9,9 +9,18 @@ constexpr int CNV_CUBE_LEVELS = 6;
 constexpr int CNV_CUBE_COLOURS = 216;
 constexpr int CNV_GREYS = 40;
 
-uint32_t Red(uint32_t cr) { return (cr >> 16) & 0xFF; }
-uint32_t Green(uint32_t cr) { return (cr >> 8) & 0xFF; }
-uint32_t Blue(uint32_t cr) { return cr & 0xFF; }
+uint32_t Red(uint32_t cr)
+{
+    return (cr >> 16) & 0xFF;
+}
+uint32_t Green(uint32_t cr)
+{
+    return (cr >> 8) & 0xFF;
+}
+uint32_t Blue(uint32_t cr)
+{
+    return cr & 0xFF;
+}
 
 uint32_t GreyLevel(int i)
 {
@@ -27,10 +36,9 @@ const uint16_t s_digitRows[10][5] = {
 
 // Arrow pointer, 12 x 19: '#' outline, '.' fill.
 const char* const s_pointer[] = {
-    "#",           "##",          "#.#",         "#..#",        "#...#",
-    "#....#",      "#.....#",     "#......#",    "#.......#",   "#........#",
-    "#.........#", "#......#####", "#...#..#",    "#..##..#",    "#.#  #..#",
-    "##   #..#",   "#     #..#",  "      #..#",  "       ##",
+    "#",         "##",        "#.#",        "#..#",        "#...#",        "#....#",   "#.....#",
+    "#......#",  "#.......#", "#........#", "#.........#", "#......#####", "#...#..#", "#..##..#",
+    "#.#  #..#", "##   #..#", "#     #..#", "      #..#",  "       ##",
 };
 
 }  // namespace

@@ -13,7 +13,7 @@ using namespace QRVRiffBuild;
 namespace {
 
 constexpr uint32_t ODMW_NOT_KEY_FRAME = 0x80000000;
-constexpr uint32_t ODMW_INDEX_HEAD_BYTES = 32;   // standard index head, chunk header included
+constexpr uint32_t ODMW_INDEX_HEAD_BYTES = 32;  // standard index head, chunk header included
 constexpr uint32_t ODMW_SUPER_ENTRY_BYTES = 16;
 constexpr uint32_t ODMW_STD_ENTRY_BYTES = 8;
 constexpr uint32_t ODMW_DMLH_BYTES = 248;
@@ -97,11 +97,12 @@ std::vector<uint8_t> QRVOpenDmlWriter::BuildHeader() const
     if (m_bAudio)
         nBytesPerSec += static_cast<uint64_t>(m_audio.nSamplesPerSec) * m_audio.BlockAlign();
     main.dwMaxBytesPerSec = Clamp32(nBytesPerSec);
-    main.dwFlags = (m_options.bLegacyIndex ? AVR_MAIN_HASINDEX : 0u) | (m_bAudio ? AVR_MAIN_ISINTERLEAVED : 0u);
+    main.dwFlags =
+        (m_options.bLegacyIndex ? AVR_MAIN_HASINDEX : 0u) | (m_bAudio ? AVR_MAIN_ISINTERLEAVED : 0u);
     // The legacy header counts the frames of the first RIFF chunk only.
     main.dwTotalFrames = m_nFirstRiffFrames;
-    main.dwStreams = m_options.nStreamCount >= 0 ? static_cast<uint32_t>(m_options.nStreamCount)
-                                                 : (m_bAudio ? 2u : 1u);
+    main.dwStreams =
+        m_options.nStreamCount >= 0 ? static_cast<uint32_t>(m_options.nStreamCount) : (m_bAudio ? 2u : 1u);
     main.dwSuggestedBufferSize = std::max(m_nMaxVideoChunk, m_nMaxAudioChunk);
     main.dwWidth = static_cast<uint32_t>(m_video.nWidth);
     main.dwHeight = static_cast<uint32_t>(m_video.nHeight);
@@ -171,9 +172,9 @@ uint64_t QRVOpenDmlWriter::ClosingBytes(uint64_t nExtraLegacy) const
     uint64_t nBytes = 0;
     for (const StreamState& s : m_streams) {
         const uint64_t n = s.pending.size() + 1;
-        const uint64_t nGroups = m_options.nStdIndexEntries ? (n + m_options.nStdIndexEntries - 1) /
-                                                                   m_options.nStdIndexEntries
-                                                             : 1;
+        const uint64_t nGroups = m_options.nStdIndexEntries
+                                     ? (n + m_options.nStdIndexEntries - 1) / m_options.nStdIndexEntries
+                                     : 1;
         nBytes += nGroups * ODMW_INDEX_HEAD_BYTES + n * ODMW_STD_ENTRY_BYTES + 2;
     }
     if (m_nRiffs == 1 && m_options.bLegacyIndex)
@@ -191,7 +192,8 @@ bool QRVOpenDmlWriter::WriteAt(uint64_t nPos, const std::vector<uint8_t>& bytes)
     return true;
 }
 
-bool QRVOpenDmlWriter::WriteChunk(int nStream, const uint8_t* pHead, uint32_t nHead, uint32_t nSize, bool bKey)
+bool QRVOpenDmlWriter::WriteChunk(int nStream, const uint8_t* pHead, uint32_t nHead, uint32_t nSize,
+                                  bool bKey)
 {
     if (!m_bOpen || m_bFailed)
         return Fail("writer not open");
@@ -260,7 +262,8 @@ bool QRVOpenDmlWriter::CloseRiff()
             for (size_t k = nFirst; k < nFirst + n; ++k) {
                 Put32(ix, static_cast<uint32_t>(stream.pending[k].nOffset - nBase));
                 Put32(ix, stream.pending[k].nSize);
-                nDuration += s == 0 ? 1u : (stream.pending[k].nSize & ~ODMW_NOT_KEY_FRAME) / m_audio.BlockAlign();
+                nDuration +=
+                    s == 0 ? 1u : (stream.pending[k].nSize & ~ODMW_NOT_KEY_FRAME) / m_audio.BlockAlign();
             }
             EndChunk(ix, nIx);
             if (!WriteAt(m_nEnd, ix))

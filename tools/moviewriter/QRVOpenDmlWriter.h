@@ -17,17 +17,17 @@
 #include "QRVAviWriter.h"
 
 struct QRVOpenDmlOptions {
-    bool bLegacyIndex = true;           // "idx1" for the first RIFF chunk
-    uint64_t nRiffLimit = 0x40000000;   // a RIFF chunk is closed before it grows past this
-    uint32_t nStdIndexEntries = 0;      // most entries per standard index; 0 = one per RIFF chunk
-    uint32_t nSuperIndexSlots = 256;    // super-index entries reserved per stream
+    bool bLegacyIndex = true;          // "idx1" for the first RIFF chunk
+    uint64_t nRiffLimit = 0x40000000;  // a RIFF chunk is closed before it grows past this
+    uint32_t nStdIndexEntries = 0;     // most entries per standard index; 0 = one per RIFF chunk
+    uint32_t nSuperIndexSlots = 256;   // super-index entries reserved per stream
     // Faults for tests.
-    bool bSuperIndex = true;            // false: no "indx" chunks at all
-    uint16_t nLongsPerEntry = 4;        // of the super indexes
+    bool bSuperIndex = true;      // false: no "indx" chunks at all
+    uint16_t nLongsPerEntry = 4;  // of the super indexes
     uint8_t nIndexSubType = 0;
-    uint8_t nIndexType = 0;             // 0: index of indexes
-    int64_t nStreamCount = -1;          // stored in "avih"; -1: the real count
-    uint32_t nOddJunk = 0;              // odd-sized "JUNK" chunk of this many bytes in "hdrl" (0: none)
+    uint8_t nIndexType = 0;     // 0: index of indexes
+    int64_t nStreamCount = -1;  // stored in "avih"; -1: the real count
+    uint32_t nOddJunk = 0;      // odd-sized "JUNK" chunk of this many bytes in "hdrl" (0: none)
 };
 
 class QRVOpenDmlWriter {
@@ -99,10 +99,10 @@ private:
     bool m_bAudio = false;
     bool m_bOpen = false;
     bool m_bFailed = false;
-    uint64_t m_nEnd = 0;         // end of the data written so far
-    uint64_t m_nStored = 0;      // end of the bytes really stored (gaps may follow)
-    uint64_t m_nRiffStart = 0;   // of the current RIFF chunk
-    uint64_t m_nMoviStart = 0;   // of the current "movi" LIST header
+    uint64_t m_nEnd = 0;        // end of the data written so far
+    uint64_t m_nStored = 0;     // end of the bytes really stored (gaps may follow)
+    uint64_t m_nRiffStart = 0;  // of the current RIFF chunk
+    uint64_t m_nMoviStart = 0;  // of the current "movi" LIST header
     uint32_t m_nRiffs = 0;
     uint32_t m_nFirstRiffSize = 0;
     uint32_t m_nFirstMoviSize = 4;

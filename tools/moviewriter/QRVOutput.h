@@ -50,7 +50,10 @@ public:
 
     bool Write(const uint8_t* p, size_t n) override;
     bool Seek(uint64_t nPos) override;
-    uint64_t Tell() const override { return m_nPos; }
+    uint64_t Tell() const override
+    {
+        return m_nPos;
+    }
     bool Finish() override;
 
 private:

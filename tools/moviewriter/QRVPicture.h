@@ -23,10 +23,7 @@ public:
 
     // Storage row nRow (0 = bottom row on screen).
     uint8_t* Row(int32_t nRow) { return m_bytes.data() + static_cast<size_t>(nRow) * m_nStride; }
-    const uint8_t* Row(int32_t nRow) const
-    {
-        return m_bytes.data() + static_cast<size_t>(nRow) * m_nStride;
-    }
+    const uint8_t* Row(int32_t nRow) const { return m_bytes.data() + static_cast<size_t>(nRow) * m_nStride; }
 
     // Pixel value (little-endian, BytesPerPixel bytes) at column x of storage row nRow.
     uint32_t Pixel(int32_t x, int32_t nRow) const;
@@ -37,8 +34,7 @@ public:
 
     bool SameGeometry(const QRVPicture& other) const
     {
-        return m_nWidth == other.m_nWidth && m_nHeight == other.m_nHeight &&
-               m_nBitCount == other.m_nBitCount;
+        return m_nWidth == other.m_nWidth && m_nHeight == other.m_nHeight && m_nBitCount == other.m_nBitCount;
     }
 
 private:

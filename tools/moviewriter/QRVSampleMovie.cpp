@@ -164,8 +164,8 @@ bool WriteFiller(QRVOpenDmlWriter& writer, uint32_t nBytes)
 
 // Encodes the frames and interleaves them with sound, into either writer.
 template <class Writer>
-bool WriteFrames(const QRVMovieSettings& s, const QRVToneFormat& tone, QRVScene& scene, QRVScreenEncoder& encoder,
-                 Writer& writer, std::string& strError)
+bool WriteFrames(const QRVMovieSettings& s, const QRVToneFormat& tone, QRVScene& scene,
+                 QRVScreenEncoder& encoder, Writer& writer, std::string& strError)
 {
     QRVCanvas canvas(s.nWidth, s.nHeight);
     QRVPicture picture;
@@ -176,8 +176,8 @@ bool WriteFrames(const QRVMovieSettings& s, const QRVToneFormat& tone, QRVScene&
         if (s.bSound) {
             const uint64_t nFrom = static_cast<uint64_t>(nFrame) * s.nSampleRate / s.nFps;
             const uint64_t nTo = static_cast<uint64_t>(nFrame + 1) * s.nSampleRate / s.nFps;
-            const std::vector<uint8_t> pcm = QRVSineTone(tone, s.fToneHz, s.fToneAmplitude, nFrom,
-                                                         static_cast<uint32_t>(nTo - nFrom));
+            const std::vector<uint8_t> pcm =
+                QRVSineTone(tone, s.fToneHz, s.fToneAmplitude, nFrom, static_cast<uint32_t>(nTo - nFrom));
             if (!pcm.empty() && !writer.WriteAudio(pcm)) {
                 strError = writer.LastError();
                 return false;

@@ -24,9 +24,9 @@ struct QRVMovieSettings {
     uint32_t nKeyEvery = 30;          // a key frame every N frames (frame 0 always)
     bool bEmptyWhenUnchanged = true;  // unchanged frames as empty chunks
     std::string strScene = "screen";
-    bool bOpenDml = false;            // OpenDML form (AVI 2.0) instead of classic AVI
-    bool bLegacyIndex = true;         // OpenDML: "idx1" for the first RIFF chunk
-    uint32_t nFillerMiB = 0;          // OpenDML: a gap of this many MiB after each second
+    bool bOpenDml = false;     // OpenDML form (AVI 2.0) instead of classic AVI
+    bool bLegacyIndex = true;  // OpenDML: "idx1" for the first RIFF chunk
+    uint32_t nFillerMiB = 0;   // OpenDML: a gap of this many MiB after each second
 
     uint32_t FrameCount() const;
 };

@@ -69,8 +69,7 @@ void QRVScreenEncoder::EncodeSpan(QRVRleWriter& writer, const uint8_t* pPixels, 
     const uint32_t nBpp = writer.BytesPerPixel();
     // A run of three or more equal pixels starts at i.
     auto runStarts = [&](uint32_t i) {
-        return i + 2 < nCount && SamePixel(pPixels, i, i + 1, nBpp) &&
-               SamePixel(pPixels, i, i + 2, nBpp);
+        return i + 2 < nCount && SamePixel(pPixels, i, i + 1, nBpp) && SamePixel(pPixels, i, i + 2, nBpp);
     };
     uint32_t i = 0;
     while (i < nCount) {
@@ -122,9 +121,7 @@ void QRVScreenEncoder::EncodeDelta(const QRVPicture& picture, QRVRleWriter& writ
     for (int32_t nRow = 0; nRow < m_nHeight; ++nRow) {
         const uint8_t* pNew = picture.Row(nRow);
         const uint8_t* pOld = m_reference.Row(nRow);
-        auto changed = [&](uint32_t x) {
-            return std::memcmp(pNew + x * nBpp, pOld + x * nBpp, nBpp) != 0;
-        };
+        auto changed = [&](uint32_t x) { return std::memcmp(pNew + x * nBpp, pOld + x * nBpp, nBpp) != 0; };
         uint32_t x = 0;
         while (x < nWidth) {
             while (x < nWidth && !changed(x))
@@ -209,8 +206,8 @@ bool QRVScreenEncoder::Deflate(const uint8_t* pData, size_t nSize, int nLevel, s
     out.resize(nBound);
     uLongf nOut = nBound;
     static const Bytef s_empty = 0;
-    const int nResult = compress2(out.data(), &nOut, nSize > 0 ? pData : &s_empty,
-                                  static_cast<uLong>(nSize), nLevel);
+    const int nResult =
+        compress2(out.data(), &nOut, nSize > 0 ? pData : &s_empty, static_cast<uLong>(nSize), nLevel);
     if (nResult != Z_OK) {
         out.clear();
         return false;

@@ -5,7 +5,7 @@
 #include <vector>
 
 struct QRVToneFormat {
-    uint16_t nChannels = 1;        // 1 or 2; every channel carries the same tone
+    uint16_t nChannels = 1;  // 1 or 2; every channel carries the same tone
     uint32_t nSamplesPerSec = 22050;
     uint16_t nBitsPerSample = 16;  // 8 (unsigned, centred on 128) or 16 (signed)
 };
