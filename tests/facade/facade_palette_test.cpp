@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FacadeMovies.h"
+#include "PlatformMovie.h"
 #include "QRVAviFile.h"
 
 namespace {
@@ -66,10 +67,10 @@ TEST(FacadePalette, EachNewSectionOfFormatChangesReplacesTheColoursOnce)
 
     // What the platform says about the stream's sections and colours.
     CAviLibrary library;
-    PAVIFILE pFile = nullptr;
-    PAVISTREAM pStream = nullptr;
-    ASSERT_EQ(AVIERR_OK, AVIFileOpenW(&pFile, path.Wide(), OF_SHARE_DENY_WRITE, nullptr));
-    ASSERT_EQ(AVIERR_OK, AVIFileGetStream(pFile, &pStream, streamtypeVIDEO, 0));
+    CPlatformMovie platform;
+    ASSERT_EQ(AVIERR_OK, platform.Open(path.Wide()));
+    PAVISTREAM pStream = platform.Stream(streamtypeVIDEO);
+    ASSERT_NE(nullptr, pStream);
     std::vector<long> sections;
     std::vector<std::vector<uint32_t>> colors;
     for (uint32_t f = 0; f < recipe.nFrames; ++f) {
@@ -79,8 +80,6 @@ TEST(FacadePalette, EachNewSectionOfFormatChangesReplacesTheColoursOnce)
         ASSERT_EQ(AVIERR_OK, AVIStreamReadFormat(pStream, sections.back(), format.data(), &cb));
         colors.push_back(Colors(format.data() + 40, 256));
     }
-    AVIStreamRelease(pStream);
-    AVIFileRelease(pFile);
     ASSERT_EQ(0, sections[0]);
     ASSERT_LT(sections[0], sections[20]);
     ASSERT_LT(sections[20], sections[39]);

@@ -16,42 +16,10 @@
 #include "OdmlTestFiles.h"
 #include "QRVAviFile20.h"
 #include "QRVAviWriter.h"
+#include "PlatformMovie.h"
 #include "avilibrary.h"
 
 namespace {
-
-// The platform's file with its first stream of each kind.
-class CPlatformMovie {
-public:
-    CPlatformMovie() = default;
-    ~CPlatformMovie()
-    {
-        if (m_pVideo)
-            AVIStreamRelease(m_pVideo);
-        if (m_pAudio)
-            AVIStreamRelease(m_pAudio);
-        if (m_pFile)
-            AVIFileRelease(m_pFile);
-    }
-    CPlatformMovie(const CPlatformMovie&) = delete;
-    CPlatformMovie& operator=(const CPlatformMovie&) = delete;
-
-    bool Open(const std::wstring& strPath)
-    {
-        if (AVIFileOpenW(&m_pFile, strPath.c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr) != AVIERR_OK)
-            return false;
-        AVIFileGetStream(m_pFile, &m_pVideo, streamtypeVIDEO, 0);
-        AVIFileGetStream(m_pFile, &m_pAudio, streamtypeAUDIO, 0);
-        return m_pVideo != nullptr;
-    }
-    PAVISTREAM Video() const { return m_pVideo; }
-    PAVISTREAM Audio() const { return m_pAudio; }
-
-private:
-    PAVIFILE m_pFile = nullptr;
-    PAVISTREAM m_pVideo = nullptr;
-    PAVISTREAM m_pAudio = nullptr;
-};
 
 constexpr uint32_t ODT_HOLE = 300u << 20;
 const uint8_t s_holeHead[4] = {0xA1, 0xB2, 0xC3, 0xD4};
@@ -145,10 +113,11 @@ TEST(OpenDmlWine, LargeMovieWithLegacyIndexOfTheFirstRiffChunkReadsWhole)
     LargeMovie movie;
     ASSERT_TRUE(WriteLargeMovie(file.Path(), true, movie));
     CPlatformMovie platform;
-    ASSERT_TRUE(platform.Open(file.WidePath()));
+    ASSERT_EQ(AVIERR_OK, platform.Open(file.WidePath()));
     QRVAviFile20 reader;
     ASSERT_EQ(ODML_OK, reader.Open(file.ReaderPath()));
-    ExpectEveryFrameAndSampleRead(reader, platform.Video(), platform.Audio(), movie);
+    ExpectEveryFrameAndSampleRead(reader, platform.Stream(streamtypeVIDEO), platform.Stream(streamtypeAUDIO),
+                                  movie);
 }
 
 TEST(OpenDmlWine, LargeMovieWithoutLegacyIndexReadsWhole)
@@ -159,11 +128,11 @@ TEST(OpenDmlWine, LargeMovieWithoutLegacyIndexReadsWhole)
     ASSERT_TRUE(WriteLargeMovie(file.Path(), false, movie));
     CPlatformMovie platform;
     // The platform may or may not open such a file; our reads need no stream.
-    const bool bPlatform = platform.Open(file.WidePath());
+    const bool bPlatform = platform.Open(file.WidePath()) == AVIERR_OK;
     QRVAviFile20 reader;
     ASSERT_EQ(ODML_OK, reader.Open(file.ReaderPath()));
-    ExpectEveryFrameAndSampleRead(reader, bPlatform ? platform.Video() : nullptr,
-                                  bPlatform ? platform.Audio() : nullptr, movie);
+    ExpectEveryFrameAndSampleRead(reader, bPlatform ? platform.Stream(streamtypeVIDEO) : nullptr,
+                                  bPlatform ? platform.Stream(streamtypeAUDIO) : nullptr, movie);
 }
 
 TEST(OpenDmlWine, DirectKeyFrameSearchAgreesWithThePlatformOverItsIndex)
@@ -173,18 +142,19 @@ TEST(OpenDmlWine, DirectKeyFrameSearchAgreesWithThePlatformOverItsIndex)
     LargeMovie movie;
     ASSERT_TRUE(WriteLargeMovie(file.Path(), true, movie));
     CPlatformMovie platform;
-    ASSERT_TRUE(platform.Open(file.WidePath()));
+    ASSERT_EQ(AVIERR_OK, platform.Open(file.WidePath()));
+    PAVISTREAM pVideo = platform.Stream(streamtypeVIDEO);
     QRVAviFile20 reader;
     ASSERT_EQ(ODML_OK, reader.Open(file.ReaderPath()));
     // Frames 0..26 lie in the first RIFF chunk, which "idx1" covers.
     for (long f = 0; f < 27; ++f) {
         SCOPED_TRACE(f);
-        const long nPlatform = AVIStreamFindSample(platform.Video(), f, FIND_PREV | FIND_KEY);
+        const long nPlatform = AVIStreamFindSample(pVideo, f, FIND_PREV | FIND_KEY);
         EXPECT_EQ(nPlatform, reader.FindKeyFrameDirect(0, f));
         // The platform's previous key frame strictly before a key frame is
         // an earlier one; the direct search returns the frame itself.
         if (movie.keys[f] && f > 0) {
-            EXPECT_LT(AVIStreamFindSample(platform.Video(), f - 1, FIND_PREV | FIND_KEY), f);
+            EXPECT_LT(AVIStreamFindSample(pVideo, f - 1, FIND_PREV | FIND_KEY), f);
         }
     }
 }
@@ -210,18 +180,19 @@ TEST(OpenDmlWine, FilesTheReaderDoesNotIndexAreReadThroughThePlatform)
         ASSERT_TRUE(out.Finish());
     }
     CPlatformMovie platform;
-    ASSERT_TRUE(platform.Open(file.WidePath()));
+    ASSERT_EQ(AVIERR_OK, platform.Open(file.WidePath()));
+    PAVISTREAM pVideo = platform.Stream(streamtypeVIDEO);
     QRVAviFile20 reader;
     EXPECT_EQ(ODML_FAIL, reader.Open(file.ReaderPath()));  // under 1 GiB
     for (long f = 0; f < 12; ++f) {
         SCOPED_TRACE(f);
         std::vector<uint8_t> got(100);
         long nBytes = 0, nSamples = 0;
-        ASSERT_EQ(ODML_OK, reader.ReadVideo(platform.Video(), 0, f, 1, got.data(), 100, &nBytes, &nSamples));
+        ASSERT_EQ(ODML_OK, reader.ReadVideo(pVideo, 0, f, 1, got.data(), 100, &nBytes, &nSamples));
         got.resize(nBytes);
         EXPECT_EQ(frames[f], got);
         // The platform's search looks strictly before the frame.
-        EXPECT_EQ(f == 0 ? -1L : ((f - 1) / 4) * 4, reader.FindKeyFrame(platform.Video(), 0, f));
+        EXPECT_EQ(f == 0 ? -1L : ((f - 1) / 4) * 4, reader.FindKeyFrame(pVideo, 0, f));
     }
     long nBytes = 0, nSamples = 0;
     uint8_t byte = 0;

@@ -14,6 +14,7 @@
 
 #include "QRVAviRecords.h"
 #include "QRVAviWriter.h"
+#include "PlatformMovie.h"
 #include "avilibrary.h"
 #include "QRVCanvas.h"
 #include "QRVOutput.h"
@@ -38,39 +39,6 @@ static_assert(AVR_INDEX_KEYFRAME == AVIIF_KEYFRAME && AVR_INDEX_NO_TIME == AVIIF
               "flags");
 
 namespace {
-
-class CAviFile {
-public:
-    CAviFile() = default;
-    ~CAviFile()
-    {
-        for (PAVISTREAM p : m_streams)
-            AVIStreamRelease(p);
-        if (m_pFile)
-            AVIFileRelease(m_pFile);
-    }
-    CAviFile(const CAviFile&) = delete;
-    CAviFile& operator=(const CAviFile&) = delete;
-
-    HRESULT Open(const std::wstring& strPath)
-    {
-        return AVIFileOpenW(&m_pFile, strPath.c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr);
-    }
-    // Stream of a type, kept until the file object goes; null when absent.
-    PAVISTREAM Stream(DWORD fccType)
-    {
-        PAVISTREAM p = nullptr;
-        if (AVIFileGetStream(m_pFile, &p, fccType, 0) != AVIERR_OK)
-            return nullptr;
-        m_streams.push_back(p);
-        return p;
-    }
-    PAVIFILE File() const { return m_pFile; }
-
-private:
-    PAVIFILE m_pFile = nullptr;
-    std::vector<PAVISTREAM> m_streams;
-};
 
 struct WrittenMovie {
     std::vector<std::vector<uint8_t>> frames;
@@ -149,7 +117,7 @@ TEST_P(AviFileRead, PlatformLibrarySeesStreamsFramesKeyFramesAndSound)
     ASSERT_TRUE(WriteTestMovie(temp.WidePath(), nBits, movie));
 
     CAviLibrary library;
-    CAviFile avi;
+    CPlatformMovie avi;
     ASSERT_EQ(avi.Open(temp.WidePath()), AVIERR_OK);
     AVIFILEINFOW fileInfo = {};
     ASSERT_EQ(AVIFileInfoW(avi.File(), &fileInfo, sizeof(fileInfo)), AVIERR_OK);
@@ -260,7 +228,7 @@ TEST(AviFileRead, SampleMovieFromTheCommandLineSettingsOpens)
     ASSERT_TRUE(QRVWriteMovieFile(settings, strError)) << strError;
 
     CAviLibrary library;
-    CAviFile avi;
+    CPlatformMovie avi;
     ASSERT_EQ(avi.Open(temp.WidePath()), AVIERR_OK);
     PAVISTREAM pVideo = avi.Stream(streamtypeVIDEO);
     PAVISTREAM pAudio = avi.Stream(streamtypeAUDIO);
