@@ -123,7 +123,7 @@ private:
     uint8_t* PaletteSlot(uint32_t nIndex) { return m_palettes + AVF_PALETTE_SLOT * nIndex; }
 
     CAviLibrary m_library;  // first in, last out: everything below uses it
-    QRVAviFile20 m_direct;
+    QRVAviFile20 m_direct;  // our own OpenDML reader of the same file: direct reads past 1 GiB
     DWORD m_nOpenMode = OF_SHARE_DENY_WRITE;
     PAVIFILE m_pFile = nullptr;
     AVIFILEINFOW m_fileInfo = {};
