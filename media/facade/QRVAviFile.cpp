@@ -57,7 +57,6 @@ QRVAviFile::QRVAviFile()
 QRVAviFile::~QRVAviFile()
 {
     Close();
-    m_direct.Reset();
 }
 
 void QRVAviFile::Reset()
@@ -128,6 +127,9 @@ void QRVAviFile::Close()
     }
     if (m_pFile != nullptr)
         AVIFileRelease(m_pFile);
+    // Our own reader lets the file go too: a closed movie holds no handle,
+    // so it can be deleted or written while nothing is shown.
+    m_direct.Reset();
     Reset();
 }
 

@@ -124,6 +124,10 @@ TEST_P(FacadePictures, EveryFrameMatchesWhatWasEncodedInOrderAfterJumpsAndAtTheE
     EXPECT_EQ(nullptr, pHeader);
     EXPECT_EQ(7, nCurrent);
     EXPECT_TRUE(file.GetFrameClose(0));
+
+    // A closed movie holds no handle on its file: it can be deleted.
+    file.Close();
+    EXPECT_TRUE(::DeleteFileW(path.Wide())) << ::GetLastError();
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, FacadePictures,
