@@ -11,6 +11,7 @@
 #include "dialog.h"
 #include "framewnd.h"
 #include "gdiguards.h"
+#include "menu.h"
 #include "handle.h"
 #include "msgbox.h"
 #include "object.h"
