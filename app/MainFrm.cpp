@@ -15,6 +15,10 @@ CMainFrame::CMainFrame() = default;
 
 CMainFrame::~CMainFrame()
 {
+    // The window goes while the view object still lives, so that the view
+    // closes its movie (and deletes it when asked) however the program ends.
+    if (m_hWnd != nullptr)
+        DestroyWindow();
     SetActiveView(nullptr);
 }
 
@@ -53,6 +57,13 @@ LRESULT CMainFrame::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
     case WM_GETMINMAXINFO:
         OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;
+    case WM_PALETTECHANGED:
+        Default();
+        if (m_pView && m_pView->m_hWnd != nullptr)
+            m_pView->OnPaletteChanged(reinterpret_cast<HWND>(wParam));
+        return 0;
+    case WM_QUERYNEWPALETTE:
+        return OnQueryNewPalette();
     }
     return CFrameWnd::WindowProc(nMsg, wParam, lParam);
 }
@@ -79,6 +90,17 @@ void CMainFrame::ToggleFullScreen()
 {
     // TODO: full screen. Until it exists the window shows in its normal state.
     ShowWindow(SW_SHOWNORMAL);
+}
+
+LRESULT CMainFrame::OnQueryNewPalette()
+{
+    if (CView* pView = GetActiveView()) {
+        Invalidate();
+        UpdateWindow();
+        if (pView == m_pView.get())
+            m_pView->RealizePalette();
+    }
+    return Default();
 }
 
 void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* pMinMax)

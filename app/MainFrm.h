@@ -21,6 +21,7 @@ public:
 
     // Switches between full screen and the normal window.
     void ToggleFullScreen();
+    bool IsFullScreen() const { return m_bFullScreenMode; }
 
     // What the bars show of playback: the state, the position and the
     // length in ms (-1: no movie). Until the bars exist they are only kept.
@@ -37,8 +38,10 @@ public:
 private:
     int OnCreate(CREATESTRUCTW* pcs);
     void OnGetMinMaxInfo(MINMAXINFO* pMinMax);
+    LRESULT OnQueryNewPalette();
 
     std::unique_ptr<CPlayerView> m_pView;  // the view in pane AFX_IDW_PANE_FIRST
+    bool m_bFullScreenMode = false;
     EPlayState m_nPlayState = EPlayState::PS_NONE;
     int m_nPosition = 0;
     int m_nLength = -1;

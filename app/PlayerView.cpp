@@ -28,13 +28,13 @@ ULONGLONG FileSize(const std::wstring& strPath)
     return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-CPlayerConfig* Config()
+}  // namespace
+
+CPlayerConfig* CPlayerView::Config()
 {
     CPlayerApp* pApp = GetPlayerApp();
     return pApp != nullptr ? &pApp->GetConfig() : nullptr;
 }
-
-}  // namespace
 
 CPlayerView::CPlayerView()
 {
@@ -55,6 +55,17 @@ LRESULT CPlayerView::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
         m_wndMovie.SetLayoutRect(rc);
         break;
     }
+    case WM_LBUTTONDOWN:
+        Default();
+        OnLButtonDown(lParam);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        Default();
+        OnLButtonDblClk(lParam);
+        return 0;
+    case WM_CONTEXTMENU:
+        OnContextMenu();
+        return 0;
     case WM_MOVIE_NOTIFY:
         return OnMovieNotify(wParam, lParam);
     case WM_DESTROY:
@@ -65,24 +76,20 @@ LRESULT CPlayerView::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
     return CView::WindowProc(nMsg, wParam, lParam);
 }
 
-bool CPlayerView::OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI)
+// ---- palette ----
+
+void CPlayerView::RealizePalette()
 {
-    static const CCmdEntry<CPlayerView> table[] = {
-        {ID_PLAY_PLAY, &CPlayerView::OnPlayPause, nullptr},
-        {ID_PLAY_PAUSE, &CPlayerView::OnPlayPause, nullptr},
-        {ID_PLAY_PLAYPAUSE, &CPlayerView::OnPlayPause, nullptr},
-    };
-    return DispatchCmd(this, table, nID, nCode, pCmdUI) || CView::OnCmdTable(nID, nCode, pCmdUI);
+    m_wndMovie.RealizeMoviePalette();
 }
 
-void CPlayerView::OnPlayPause()
+void CPlayerView::OnPaletteChanged(HWND hWndChanger)
 {
-    const int nState = m_wndMovie.GetReportedState();
-    if (nState == MS_PLAYING)
-        m_wndMovie.Pause();
-    else
-        m_wndMovie.Play();
-    m_bSeekWhilePlaying = false;
+    if (hWndChanger == m_hWnd || hWndChanger == m_wndMovie.m_hWnd)
+        return;
+    m_wndMovie.PaletteChanged(hWndChanger);
+    Invalidate();
+    UpdateWindow();
 }
 
 LRESULT CPlayerView::OnMovieNotify(WPARAM wParam, LPARAM lParam)
@@ -134,6 +141,8 @@ void CPlayerView::OnInitialUpdate()
 
     m_wndMovie.CreateMovieWindow(this);
     m_wndMovie.ShowWindow(SW_HIDE);
+    if (CMainFrame* pFrame = MainFrame())
+        pFrame->SetPlayState(EPlayState::PS_NONE);
 
     DWORD dwOptions = MWO_NOTIFY_POSITION | MWO_NOTIFY_STATE;
     if (const CPlayerConfig* pConfig = Config()) {
@@ -181,6 +190,24 @@ bool CPlayerView::OpenFile(const std::wstring& strPath)
         m_wndMovie.ShowWindow(SW_SHOW);
     FitFrame();
     return true;
+}
+
+void CPlayerView::ReplaceFile(const std::wstring& strPath)
+{
+    const std::wstring strPrevious = m_strOpenFile;
+    m_wndMovie.ShowWindow(SW_HIDE);
+    SetFocus();
+    if (!OpenFile(strPath) || strPrevious.empty())
+        return;
+    // The movie it replaces goes when asked for, unless it is the very file
+    // just opened again: that one goes when it is closed.
+    if (::lstrcmpiW(strPrevious.c_str(), m_strOpenFile.c_str()) == 0)
+        return;
+    CPlayerConfig* pConfig = Config();
+    if (pConfig != nullptr && pConfig->m_bDeleteFile) {
+        ::DeleteFileW(strPrevious.c_str());
+        pConfig->m_bDeleteFile = 0;
+    }
 }
 
 void CPlayerView::CloseFile()

@@ -1,7 +1,8 @@
 // CPlayerView: the view in the main frame's pane. Holds the movie window,
-// opens movies into it, sizes the frame to the movie, passes the movie
-// window's notifications on to the frame, and shows the background picture
-// while no picture is on screen.
+// turns the playback commands (menus, keys, toolbar, context menu) into
+// movie-window operations, opens and closes movies, sizes the frame to the
+// movie, passes the movie window's notifications on to the frame, and shows
+// the background picture while no picture is on screen.
 #pragma once
 
 #include <string>
@@ -10,6 +11,7 @@
 #include "afxwin.h"
 
 class CMainFrame;
+class CPlayerConfig;
 
 class CPlayerView : public CView {
 public:
@@ -22,10 +24,24 @@ public:
 
     // Opens a movie; false (the movie closed again) when it cannot be.
     bool OpenFile(const std::wstring& strPath);
+    // Opens a movie in place of the open one (Open command, dropped files).
+    void ReplaceFile(const std::wstring& strPath);
     // Sizes the main frame to the movie.
     void FitFrame();
     // The Close command: the movie goes, the background comes back.
     void CloseFile();
+    // A seek asked for by the user (Home, End, the slider); true when the
+    // movie window carried it out.
+    bool SeekTo(int nPos, bool bFinal, bool bExact);
+
+    // The context menu as it would be shown now: the Play menu, without
+    // Always on top in full screen or when that option is off, then a
+    // separator and Exit. Null when the menu resource cannot be loaded.
+    CMenu BuildContextMenu();
+
+    // Palette messages the frame passes on.
+    void RealizePalette();
+    void OnPaletteChanged(HWND hWndChanger);
 
     QRVScrollMovieWnd m_wndMovie;
     int m_nExtraWidth = 0;
@@ -42,9 +58,36 @@ protected:
 
 private:
     void LoadBackground();
-    void OnPlayPause();
     LRESULT OnMovieNotify(WPARAM wParam, LPARAM lParam);
+    void OnLButtonDown(LPARAM lParam);
+    void OnLButtonDblClk(LPARAM lParam);
+    void OnContextMenu();
     // The one way the view reaches its frame; null outside a main frame.
     CMainFrame* MainFrame();
+    // The program's configuration; null outside the player.
+    static CPlayerConfig* Config();
     void DeleteFileIfAsked();
+
+    // Commands and their enable rules.
+    void OnFileOpen();
+    void OnPlayPause();
+    void OnStop();
+    void OnHome();
+    void OnEnd();
+    void OnBack() { JumpBy(-VIEW_JUMP_MS); }
+    void OnForward() { JumpBy(VIEW_JUMP_MS); }
+    void OnStepBack();
+    void OnStepForward();
+    void OnRepeat();
+    void OnUpdateIfOpen(CCmdUI& cmdUI);
+    void OnUpdatePlay(CCmdUI& cmdUI);
+    void OnUpdatePause(CCmdUI& cmdUI);
+    void OnUpdateStop(CCmdUI& cmdUI);
+    void OnUpdateNavigation(CCmdUI& cmdUI);
+    void OnUpdateRepeat(CCmdUI& cmdUI);
+    void JumpBy(int nMs);
+    bool IsOpen() const { return !m_strOpenFile.empty(); }
+    bool IsHeld() const { return m_wndMovie.m_bHeldForDrag; }
+
+    static constexpr int VIEW_JUMP_MS = 1000;  // Page Up, Page Down
 };

@@ -1,5 +1,7 @@
 #include "movie_host.h"
 
+#include "MessagePump.h"
+
 #include "MovieWndDefs.h"
 
 namespace {
@@ -51,19 +53,7 @@ LRESULT CALLBACK CMovieHost::HostProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARA
 
 bool CMovieHost::PumpUntil(const std::function<bool()>& pred, DWORD nTimeoutMs)
 {
-    const DWORD dwStart = ::GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (pred())
-            return true;
-        if (::GetTickCount() - dwStart > nTimeoutMs)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
+    return ::PumpUntil(pred, nTimeoutMs);
 }
 
 void CMovieHost::PumpFor(DWORD nMs)
