@@ -58,7 +58,7 @@ std::string WriteNumberedMovie(const std::wstring& strPath, const CNumberedMovie
         return "bad picture size";
     std::vector<uint8_t> frame;
     for (uint32_t n = 0; n < movie.nFrames; ++n) {
-        const COLORREF cr = NumberedFrameColor(n);
+        const COLORREF cr = NumberedFrameColor(movie.nFirstNumber + n);
         // Stored as blue, green, red, unused.
         const uint32_t nPixel = (GetRValue(cr) << 16) | (GetGValue(cr) << 8) | GetBValue(cr);
         for (int32_t y = 0; y < movie.nHeight; ++y) {

@@ -20,6 +20,9 @@ struct CNumberedMovie {
     // Every pixel names its own place in the picture instead of the frame
     // (CoordinatesOfColor), for tests of where the picture is drawn.
     bool bCoordinates = false;
+    // Frame n carries the number nFirstNumber + n (the colour and the
+    // number FrameOfColor reads), so that movies can differ in colour.
+    uint32_t nFirstNumber = 0;
 };
 
 // Writes the movie; an empty string on success, else what failed.
