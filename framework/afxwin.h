@@ -15,6 +15,8 @@
 #include "handle.h"
 #include "msgbox.h"
 #include "object.h"
+#include "statusbar.h"
+#include "toolbar.h"
 #include "view.h"
 #include "winapp.h"
 #include "winthread.h"

@@ -101,7 +101,7 @@ void CFrameWnd::RepositionBars(RECT& rc)
         const int nRoom = static_cast<int>(rc.bottom - rc.top);
         const int nHeight = std::clamp(pBar->CalcHeight(rc.right - rc.left), 0, std::max(nRoom, 0));
         RECT rcBar = rc;
-        if (pBar->m_nAlign == CBRS_ALIGN_TOP) {
+        if (!pBar->IsAlignedBottom()) {
             rcBar.bottom = rc.top + nHeight;
             rc.top += nHeight;
         } else {
@@ -118,6 +118,26 @@ void CFrameWnd::OnIdleUpdateCmdUI()
         if (pBar->IsBarVisible())
             pBar->OnUpdateCmdUI(this, true);
     }
+}
+
+void CFrameWnd::SetMessageText(const std::wstring& strText)
+{
+    HWND hBar = GetMessageBar();
+    if (hBar != nullptr)
+        ::SetWindowTextW(hBar, strText.c_str());
+}
+
+void CFrameWnd::SetMessageText(UINT nID)
+{
+    SetMessageText(GetMessageString(nID));
+}
+
+std::wstring CFrameWnd::GetMessageString(UINT nID) const
+{
+    if (nID == 0)
+        return {};
+    std::wstring strText = AfxLoadString(nID);
+    return strText.substr(0, strText.find(L'\n'));
 }
 
 void CFrameWnd::RecalcLayout()

@@ -41,6 +41,17 @@ public:
     // Idle-time command-state update of the frame's visible bars.
     virtual void OnIdleUpdateCmdUI();
 
+    // Message pane: the first message pane of the status bar (child
+    // AFX_IDW_STATUS_BAR), when there is one, which takes the text as its
+    // window text. The prompt of a command is its string up to the first
+    // line break; a toolbar shows it while the mouse is over the command's
+    // button and shows the idle prompt (string m_nIDIdlePrompt) again
+    // afterwards.
+    void SetMessageText(const std::wstring& strText);
+    void SetMessageText(UINT nID);
+    virtual std::wstring GetMessageString(UINT nID) const;
+    HWND GetMessageBar() const { return GetDlgItem(AFX_IDW_STATUS_BAR); }
+
     HACCEL GetDefaultAccelerator() const { return m_hAccelTable; }
 
     bool OnCmdMsg(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI) override;
@@ -50,6 +61,7 @@ public:
     HMENU m_hMenuDefault = nullptr;  // the menu the frame was created with
     HACCEL m_hAccelTable = nullptr;  // from the resources: freed by the system
     std::wstring m_strTitle;
+    UINT m_nIDIdlePrompt = AFX_IDS_IDLEMESSAGE;  // the message pane's text when idle
 
 protected:
     // Moves the visible control bars, in the order they were added, and

@@ -10,10 +10,10 @@ namespace {
 // state the update handlers gave each item.
 class CTestBar : public CControlBar {
 public:
-    CTestBar(int nHeight, EBarAlign nAlign, std::vector<UINT> items)
+    CTestBar(int nHeight, DWORD dwAlign, std::vector<UINT> items)
         : m_nHeight(nHeight), m_items(std::move(items))
     {
-        m_nAlign = nAlign;
+        SetBarStyle(dwAlign);
     }
 
     bool CreateIn(CFrameWnd& frame)

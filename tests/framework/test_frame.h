@@ -88,7 +88,8 @@ public:
     bool m_bCreateView = true;
     std::unique_ptr<CTestView> m_pView;
     int m_nIdleUpdates = 0;
-    bool m_bSubMenuSeen = false;  // the update of ID_TEST_SUBFIRST came for a submenu
+    std::wstring m_strShortPane = L"short";  // text of pane ID_INDICATOR_SHORT
+    bool m_bSubMenuSeen = false;             // the update of ID_TEST_SUBFIRST came for a submenu
 
     bool PreCreateWindow(CREATESTRUCTW& cs) override
     {
@@ -138,6 +139,9 @@ protected:
             {ID_TEST_KEY_DISABLED, &F::Log<ID_TEST_KEY_DISABLED>, &F::Disable},
             {ID_TEST_TEXT, nullptr, &F::NewText},
             {ID_TEST_SUBFIRST, nullptr, &F::OnUpdateSubFirst},
+            {ID_BAR_RUN, &F::Log<ID_BAR_RUN>, nullptr},
+            {ID_INDICATOR_SHORT, nullptr, &F::OnUpdateShortPane},
+            {ID_INDICATOR_OFF, nullptr, &F::Disable},
         };
         return DispatchCmd(this, table, nID, nCode, pCmdUI) || CFrameWnd::OnCmdTable(nID, nCode, pCmdUI);
     }
@@ -147,6 +151,7 @@ private:
     void Disable(CCmdUI& cmdUI) { cmdUI.Enable(false); }
     void Check(CCmdUI& cmdUI) { cmdUI.SetCheck(1); }
     void NewText(CCmdUI& cmdUI) { cmdUI.SetText(L"New text\tF9"); }
+    void OnUpdateShortPane(CCmdUI& cmdUI) { cmdUI.SetText(m_strShortPane); }
     void OnUpdateSubFirst(CCmdUI& cmdUI)
     {
         m_bSubMenuSeen = m_bSubMenuSeen || cmdUI.IsSubMenu();

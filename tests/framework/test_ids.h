@@ -8,6 +8,7 @@
 #define IDS_TEST_NUMBER         103
 #define IDS_TEST_LONG           104
 #define IDS_TEST_APP_TITLE      57344
+#define IDS_TEST_IDLE           57345  // the message pane's idle prompt
 
 // Menu items whose update handlers change their state
 #define ID_TEST_GREY      40010
@@ -36,3 +37,16 @@
 #define IDC_TEST_SLIDER   201
 #define IDC_TEST_CHECKBOX 202
 #define IDC_TEST_LABEL    203
+
+// The test toolbar (layout and its four images) and two more images
+#define IDR_TESTBAR         300
+#define IDB_TESTEXTRA       301
+#define IDR_TESTBAR_SHORT   302    // announces more items than it has
+#define IDR_TESTBAR_WINDRES 303    // windres's own TOOLBAR layout
+#define ID_BAR_RUN          40040  // carried out by the frame
+#define ID_BAR_NEWSEP       40041  // given to a button turned into a separator
+
+// Status-bar indicators
+#define ID_INDICATOR_SHORT 40050  // text from its update handler
+#define ID_INDICATOR_LONG  40051  // no update handler
+#define ID_INDICATOR_OFF   40052  // disabled by its update handler
