@@ -293,8 +293,12 @@ void CPlayerView::FitFrame()
         h -= 2 * ::GetSystemMetrics(SM_CYBORDER);
         bSizing = false;
     }
+    // In full screen the border the movie wants waits until the frame
+    // leaves it; the window itself keeps covering the screen.
     const bool bHasSizing = (pFrame->GetStyle() & WS_THICKFRAME) != 0;
-    if (bSizing != bHasSizing)
+    if (pFrame->IsFullScreen())
+        pFrame->SetSizingFrameAfterFullScreen(bSizing);
+    else if (bSizing != bHasSizing)
         pFrame->ModifyStyle(bSizing ? 0 : WS_THICKFRAME, bSizing ? WS_THICKFRAME : 0, SWP_FRAMECHANGED);
     wp.rcNormalPosition = RECT{nLeft, nTop, nLeft + w, nTop + h};
     ::SetWindowPlacement(pFrame->m_hWnd, &wp);

@@ -115,9 +115,17 @@ TEST_F(MainWindowTest, ViewFillsPaneAndBackgroundIsLoaded)
     EXPECT_TRUE(m_pView->IsWindowVisible());
     EXPECT_TRUE(m_pView->GetExStyle() & WS_EX_CLIENTEDGE);
 
-    RECT rcView = m_pView->GetWindowRect();
-    ::MapWindowPoints(HWND_DESKTOP, m_pFrame->m_hWnd, reinterpret_cast<POINT*>(&rcView), 2);
-    EXPECT_TRUE(SameRect(m_pFrame->GetClientRect(), rcView));
+    // Between the toolbar and the status bar, the whole width.
+    auto inFrame = [&](const CWnd& wnd) {
+        RECT rc = wnd.GetWindowRect();
+        ::MapWindowPoints(HWND_DESKTOP, m_pFrame->m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+        return rc;
+    };
+    const RECT rcClient = m_pFrame->GetClientRect();
+    const RECT rcExpected{rcClient.left, inFrame(m_pFrame->m_wndToolBar).bottom, rcClient.right,
+                          inFrame(m_pFrame->m_wndStatusBar).top};
+    EXPECT_TRUE(SameRect(rcExpected, inFrame(*m_pView)));
+    EXPECT_LT(rcExpected.top, rcExpected.bottom);
 
     EXPECT_TRUE(m_pView->m_bInitialized);
     EXPECT_TRUE(static_cast<bool>(m_pView->m_hBackground));

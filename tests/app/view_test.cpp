@@ -11,14 +11,11 @@
 #include <gtest/gtest.h>
 
 #include "FileDialogDriver.h"
-#include "MainFrm.h"
-#include "MessagePump.h"
-#include "PlayerView.h"
 #include "TestFile.h"
 #include "TrackMovies.h"
 #include "numbered_movies.h"
+#include "player_fixture.h"
 #include "resource.h"
-#include "started_player.h"
 
 namespace {
 
@@ -29,29 +26,6 @@ CNumberedMovie TenSeconds()
     movie.nFrames = 200;
     return movie;
 }
-
-class CPlayer : public CStartedPlayer {
-public:
-    explicit CPlayer(const std::wstring& strArguments) : CStartedPlayer(strArguments) {}
-
-    CMainFrame& Frame() { return *App().GetMainFrame(); }
-    CPlayerView& View() { return *Frame().GetPlayerView(); }
-    QRVScrollMovieWnd& Movie() { return View().m_wndMovie; }
-
-    // A command as a key brings it: refused when its update disables it.
-    void Command(UINT nID) { ::SendMessageW(Frame().m_hWnd, WM_COMMAND, MAKEWPARAM(nID, 1), 0); }
-    bool IsEnabled(UINT nID) { return Frame().IsCommandEnabled(nID); }
-    int CheckOf(UINT nID)
-    {
-        CCmdUI cmdUI(nID);
-        cmdUI.DoUpdate(&Frame(), true);
-        return cmdUI.m_nCheck;
-    }
-    bool AwaitStored(int nState)
-    {
-        return PumpUntil([&] { return Movie().GetStoredState() == nState; });
-    }
-};
 
 std::wstring Quoted(const std::wstring& str)
 {
@@ -381,8 +355,7 @@ TEST(ViewOpenDialog, ConfirmedNameOpensAndPlaysCancelChangesNothing)
     ASSERT_TRUE(bDriven);
     EXPECT_EQ(second.WidePath(), player.View().m_strOpenFile);
     EXPECT_EQ(0, player.Movie().GetPosition());
-    EXPECT_TRUE(PumpUntil([&] {
-        return player.Movie().GetStoredState() == MS_PLAYING && player.Movie().GetPosition() > 0;
-    }));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return player.Movie().GetStoredState() == MS_PLAYING && player.Movie().GetPosition() > 0; }));
     EXPECT_TRUE(player.Boxes().empty());
 }
