@@ -1,5 +1,6 @@
 #include "controlbar.h"
 
+#include "controls.h"
 #include "framewnd.h"
 
 namespace {
@@ -13,6 +14,17 @@ CControlBar::~CControlBar()
 {
     if (m_pDockFrame != nullptr)
         m_pDockFrame->RemoveControlBar(this);
+}
+
+bool CControlBar::CreateBar(CFrameWnd* pParent, LPCWSTR pszClass, DWORD dwCtrlStyle, DWORD dwStyle, UINT nID)
+{
+    if (pParent == nullptr || pParent->m_hWnd == nullptr || m_hWnd != nullptr)
+        return false;
+    AfxInitCommonControls();
+    m_dwStyle = dwStyle & CBRS_ALL;
+    const DWORD dwWndStyle = (dwStyle & ~CBRS_ALL) | WS_CHILD | dwCtrlStyle | CCS_NOPARENTALIGN |
+                             CCS_NOMOVEY | CCS_NODIVIDER | CCS_NORESIZE;
+    return CWnd::CreateEx(0, pszClass, L"", dwWndStyle, RECT{0, 0, 0, 0}, pParent->m_hWnd, nID);
 }
 
 int CControlBar::CalcHeight(int nWidth)

@@ -43,6 +43,11 @@ public:
     LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) override;
 
 protected:
+    // Creates the common control pszClass as a child of pParent that the
+    // frame, not the control, places: dwStyle's CBRS_* bits stay with the
+    // bar, the rest (with dwCtrlStyle) goes to the window.
+    bool CreateBar(CFrameWnd* pParent, LPCWSTR pszClass, DWORD dwCtrlStyle, DWORD dwStyle, UINT nID);
+
     // Room the CBRS_BORDER_* borders take, top and bottom together.
     int BorderHeight() const;
 

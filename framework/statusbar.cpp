@@ -25,15 +25,9 @@ bool CStatusBar::Create(CFrameWnd* pParent, DWORD dwStyle, UINT nID)
 
 bool CStatusBar::CreateEx(CFrameWnd* pParent, DWORD dwCtrlStyle, DWORD dwStyle, UINT nID)
 {
-    if (pParent == nullptr || pParent->m_hWnd == nullptr || m_hWnd != nullptr)
-        return false;
-    AfxInitCommonControls();
-    m_dwStyle = dwStyle & CBRS_ALL;
-    DWORD dwWndStyle = (dwStyle & ~CBRS_ALL) | WS_CHILD | dwCtrlStyle | CCS_NOPARENTALIGN | CCS_NOMOVEY |
-                       CCS_NODIVIDER | CCS_NORESIZE;
-    if (pParent->GetStyle() & WS_THICKFRAME)
-        dwWndStyle |= SBARS_SIZEGRIP;
-    if (!CWnd::CreateEx(0, STATUSCLASSNAMEW, L"", dwWndStyle, RECT{0, 0, 0, 0}, pParent->m_hWnd, nID))
+    if (pParent != nullptr && pParent->m_hWnd != nullptr && (pParent->GetStyle() & WS_THICKFRAME))
+        dwCtrlStyle |= SBARS_SIZEGRIP;
+    if (!CreateBar(pParent, STATUSCLASSNAMEW, dwCtrlStyle, dwStyle, nID))
         return false;
     pParent->AddControlBar(this);
     return true;

@@ -80,16 +80,9 @@ CToolBar::~CToolBar()
 
 bool CToolBar::CreateEx(CFrameWnd* pParent, DWORD dwCtrlStyle, DWORD dwStyle, UINT nID)
 {
-    if (pParent == nullptr || pParent->m_hWnd == nullptr || m_hWnd != nullptr)
-        return false;
-    AfxInitCommonControls();
-    // The bar's own bits stay here; the frame, not the control, places it.
-    m_dwStyle = dwStyle & CBRS_ALL;
-    DWORD dwWndStyle = (dwStyle & ~CBRS_ALL) | WS_CHILD | dwCtrlStyle | CCS_NOPARENTALIGN | CCS_NOMOVEY |
-                       CCS_NODIVIDER | CCS_NORESIZE;
-    if (m_dwStyle & CBRS_TOOLTIPS)
-        dwWndStyle |= TBSTYLE_TOOLTIPS;
-    if (!CWnd::CreateEx(0, TOOLBARCLASSNAMEW, L"", dwWndStyle, RECT{0, 0, 0, 0}, pParent->m_hWnd, nID))
+    if (dwStyle & CBRS_TOOLTIPS)
+        dwCtrlStyle |= TBSTYLE_TOOLTIPS;
+    if (!CreateBar(pParent, TOOLBARCLASSNAMEW, dwCtrlStyle, dwStyle, nID))
         return false;
     SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
     SetSizes(m_sizeButton, m_sizeImage);
