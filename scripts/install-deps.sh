@@ -7,7 +7,7 @@ PKGS=(
   cmake make g++ googletest clang libclang-rt-14-dev libbenchmark-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev zlib1g-dev
   wine wine64 wine32:i386
-  xvfb x11-utils imagemagick xdotool
+  xvfb x11-utils imagemagick xdotool libx11-dev libxext-dev
   pulseaudio pulseaudio-utils
   python3 fonts-wine ffmpeg
 )
