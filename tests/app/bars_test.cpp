@@ -201,3 +201,25 @@ TEST(FrameSlider, ClickAndDragSeekAndLeaveTheFocusWithTheFrame)
     EXPECT_TRUE(player.AwaitStored(MS_PLAYING));
     EXPECT_NE(slider.m_hWnd, ::GetFocus());
 }
+
+// The toolbar's tooltips are the second part of each command's string.
+TEST(FrameBars, ButtonTooltipsComeFromTheStringTable)
+{
+    CPlayer player(L"");
+    ASSERT_TRUE(player.IsStarted());
+    CVideoToolBar& bar = player.Frame().m_wndToolBar;
+    HWND hTips = bar.GetToolTips();
+    ASSERT_NE(nullptr, hTips);
+    for (UINT nID : {ID_PLAY_PLAY, ID_PLAY_PAUSE, ID_PLAY_STOP, ID_PLAY_HOME, ID_PLAY_END}) {
+        const std::wstring strString = AfxLoadString(nID);
+        ASSERT_NE(std::wstring::npos, strString.find(L'\n'));
+        wchar_t szText[80] = L"unchanged";
+        TOOLINFOW ti{};
+        ti.cbSize = sizeof(ti);
+        ti.hwnd = bar.m_hWnd;
+        ti.uId = nID;
+        ti.lpszText = szText;
+        ::SendMessageW(hTips, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
+        EXPECT_EQ(strString.substr(strString.find(L'\n') + 1), std::wstring(ti.lpszText)) << nID;
+    }
+}
