@@ -163,8 +163,13 @@ void CMainFrame::SetPosition(int nMs)
 void CMainFrame::SetLength(int nMs)
 {
     m_nLength = nMs;
-    if (m_wndToolBar.m_wndSlider.m_hWnd != nullptr)
+    if (m_wndToolBar.m_wndSlider.m_hWnd != nullptr) {
         m_wndToolBar.m_wndSlider.SetRange(0, std::max(nMs, 0));
+        // A new length changes what one pixel of the slider stands for,
+        // whether or not the window changes size with the new movie.
+        if (m_pView && GetActiveView() == m_pView.get())
+            m_pView->m_wndMovie.m_fNotifyGranularity = GetMsPerPixel();
+    }
 }
 
 std::wstring CMainFrame::TimeText(int nPosition, int nLength)

@@ -127,6 +127,15 @@ void CFrameWnd::SetMessageText(const std::wstring& strText)
         ::SetWindowTextW(hBar, strText.c_str());
 }
 
+void CFrameWnd::OnMenuSelect(UINT nItem, UINT nFlags, HMENU hMenu)
+{
+    // The prompt of the command under the mouse; submenus, separators and
+    // the system menu's items have none, and a closed menu has none.
+    const bool bClosed = nFlags == 0xFFFF && hMenu == nullptr;
+    const bool bCommand = !bClosed && (nFlags & (MF_POPUP | MF_SEPARATOR | MF_SYSMENU)) == 0 && nItem != 0;
+    SetMessageText(bCommand ? nItem : m_nIDIdlePrompt);
+}
+
 void CFrameWnd::SetMessageText(UINT nID)
 {
     SetMessageText(GetMessageString(nID));
@@ -188,6 +197,12 @@ LRESULT CFrameWnd::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
         if (HIWORD(lParam) == 0)  // not the system menu
             OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
         return 0;
+    case WM_MENUSELECT:
+        OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
+        return 0;
+    case WM_EXITMENULOOP:
+        SetMessageText(m_nIDIdlePrompt);
+        break;
     case WM_IDLEUPDATECMDUI:
         OnIdleUpdateCmdUI();
         return 0;

@@ -68,6 +68,8 @@ protected:
     // shrinks rcClient by the room they take.
     virtual void RepositionBars(RECT& rcClient);
     void OnInitMenuPopup(HMENU hPopup);
+    // The message pane follows the menu item under the mouse.
+    void OnMenuSelect(UINT nItem, UINT nFlags, HMENU hMenu);
 
 private:
     void OnNcDestroy();

@@ -87,7 +87,7 @@ public:
     COLORREF m_crBackground = RGB(0, 0, 0);
     bool m_bAudioOnly = false;
     std::atomic<bool> m_bHeldForDrag{false};
-    float m_fNotifyGranularity = 0.0f;
+    std::atomic<float> m_fNotifyGranularity{0.0f};  // set by the window's thread, read by the worker
     int m_nSettleDelay = 200;
     bool m_bPaletteMode = false;
 

@@ -223,3 +223,22 @@ TEST(FrameBars, ButtonTooltipsComeFromTheStringTable)
         EXPECT_EQ(strString.substr(strString.find(L'\n') + 1), std::wstring(ti.lpszText)) << nID;
     }
 }
+
+// What one slider pixel stands for follows the movie's length even when a
+// new movie leaves the window's size as it was.
+TEST(FrameBars, GranularityFollowsANewLengthWithoutAResize)
+{
+    CTestFile file("granularity.avi");
+    CNumberedMovie movie;
+    movie.nFrames = 200;
+    ASSERT_EQ("", WriteNumberedMovie(file.WidePath(), movie));
+    CPlayer player(L"/Открыть");
+    ASSERT_TRUE(player.IsStarted());
+    const RECT rcBefore = player.Frame().GetWindowRect();
+    player.View().ReplaceFile(file.WidePath());
+    const RECT rcAfter = player.Frame().GetWindowRect();
+    ASSERT_EQ(rcBefore.right - rcBefore.left,
+              rcAfter.right - rcAfter.left);  // the small movie fits as before
+    EXPECT_GT(player.Frame().GetMsPerPixel(), 0.0f);
+    EXPECT_EQ(player.Frame().GetMsPerPixel(), player.Movie().m_fNotifyGranularity.load());
+}

@@ -334,6 +334,21 @@ TEST_F(BarsTest, PaneTextsFromCallsAndFromUpdateHandlers)
     EXPECT_EQ(L"Grey prompt", m_statusBar.GetWindowText());
 }
 
+TEST_F(BarsTest, MenuItemUnderTheMouseShowsItsPromptUntilTheMenuCloses)
+{
+    HMENU hMenu = ::CreatePopupMenu();
+    ::AppendMenuW(hMenu, MF_STRING, ID_TEST_GREY, L"Grey");
+    const WPARAM wSelect = MAKEWPARAM(ID_TEST_GREY, MF_STRING);
+    m_frame.SendMessage(WM_MENUSELECT, wSelect, reinterpret_cast<LPARAM>(hMenu));
+    EXPECT_EQ(L"Grey prompt", m_statusBar.GetPaneText(0));
+    m_frame.SendMessage(WM_MENUSELECT, MAKEWPARAM(0, MF_SEPARATOR), reinterpret_cast<LPARAM>(hMenu));
+    EXPECT_EQ(L"Готово", m_statusBar.GetPaneText(0));
+    m_frame.SendMessage(WM_MENUSELECT, wSelect, reinterpret_cast<LPARAM>(hMenu));
+    m_frame.SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);  // the menu closed
+    EXPECT_EQ(L"Готово", m_statusBar.GetPaneText(0));
+    ::DestroyMenu(hMenu);
+}
+
 TEST_F(BarsTest, FlyByPromptShowsWhileTheMouseIsOverAButton)
 {
     m_frame.ShowWindow(SW_SHOWNORMAL);
