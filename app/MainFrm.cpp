@@ -17,8 +17,8 @@ constexpr int FRAME_PLAY_MENU = 1;  // the Play menu's place in the menu bar
 const CPlayerConfig& FrameConfig()
 {
     static const CPlayerConfig s_defaults;
-    const CPlayerApp* pApp = GetPlayerApp();
-    return pApp != nullptr ? pApp->GetConfig() : s_defaults;
+    const CPlayerConfig* pConfig = GetPlayerConfig();
+    return pConfig != nullptr ? *pConfig : s_defaults;
 }
 
 }  // namespace

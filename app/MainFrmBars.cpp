@@ -31,15 +31,19 @@ DWORD CommonControlsVersion()
     return MAKELONG(info.dwMinorVersion, info.dwMajorVersion);
 }
 
-// Width of an item of the toolbar, 0 when it is hidden or missing.
-int ItemWidth(const CToolBar& bar, UINT nID)
+// Width of a button with its separator, 0 when either is hidden.
+int ButtonWidth(const CToolBar& bar, UINT nButton, UINT nSeparator)
 {
-    const int nIndex = bar.CommandToIndex(nID);
-    if (nIndex < 0 || bar.IsButtonHidden(nIndex))
-        return 0;
-    RECT rc{};
-    bar.GetItemRect(nIndex, &rc);
-    return rc.right - rc.left;
+    int nWidth = 0;
+    for (UINT nID : {nButton, nSeparator}) {
+        const int nIndex = bar.CommandToIndex(nID);
+        if (nIndex < 0 || bar.IsButtonHidden(nIndex))
+            return 0;
+        RECT rc{};
+        bar.GetItemRect(nIndex, &rc);
+        nWidth += rc.right - rc.left;
+    }
+    return nWidth;
 }
 
 }  // namespace
@@ -108,12 +112,8 @@ void CMainFrame::LayoutBars()
 {
     CVideoToolBar& bar = m_wndToolBar;
     if (bar.m_hWnd != nullptr && bar.m_wndSlider.m_hWnd != nullptr) {
-        const int nExit = ItemWidth(bar, ID_APP_EXIT) > 0 && ItemWidth(bar, ID_SEPARATOR_EXIT) > 0
-                              ? ItemWidth(bar, ID_APP_EXIT) + ItemWidth(bar, ID_SEPARATOR_EXIT)
-                              : 0;
-        const int nVolume = ItemWidth(bar, ID_VOLUME_POPUP) > 0 && ItemWidth(bar, ID_SEPARATOR_VOLUME) > 0
-                                ? ItemWidth(bar, ID_VOLUME_POPUP) + ItemWidth(bar, ID_SEPARATOR_VOLUME)
-                                : 0;
+        const int nExit = ButtonWidth(bar, ID_APP_EXIT, ID_SEPARATOR_EXIT);
+        const int nVolume = ButtonWidth(bar, ID_VOLUME_POPUP, ID_SEPARATOR_VOLUME);
         RECT rcSeparator{};
         bar.GetItemRect(bar.CommandToIndex(ID_SEPARATOR_SLIDER), &rcSeparator);
         const RECT rcBar = bar.GetClientRect();

@@ -30,6 +30,12 @@ CPlayerApp* GetPlayerApp()
     return dynamic_cast<CPlayerApp*>(AfxGetApp());
 }
 
+CPlayerConfig* GetPlayerConfig()
+{
+    CPlayerApp* pApp = GetPlayerApp();
+    return pApp != nullptr ? &pApp->GetConfig() : nullptr;
+}
+
 bool CPlayerApp::AcceptOsVersion(int nVersionCode)
 {
     if (nVersionCode >= OSV_WINXP)

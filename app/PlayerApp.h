@@ -42,3 +42,5 @@ private:
 // The running player's application object; null when the application
 // object is not the player's (framework tests).
 CPlayerApp* GetPlayerApp();
+// The program's configuration; null outside the player (in tests of parts).
+CPlayerConfig* GetPlayerConfig();

@@ -30,12 +30,6 @@ ULONGLONG FileSize(const std::wstring& strPath)
 
 }  // namespace
 
-CPlayerConfig* CPlayerView::Config()
-{
-    CPlayerApp* pApp = GetPlayerApp();
-    return pApp != nullptr ? &pApp->GetConfig() : nullptr;
-}
-
 CPlayerView::CPlayerView()
 {
     m_wndMovie.SetOptions(MWO_DRAG_FRAME | MWO_AUTOPLAY);
@@ -145,7 +139,7 @@ void CPlayerView::OnInitialUpdate()
         pFrame->SetPlayState(EPlayState::PS_NONE);
 
     DWORD dwOptions = MWO_NOTIFY_POSITION | MWO_NOTIFY_STATE;
-    if (const CPlayerConfig* pConfig = Config()) {
+    if (const CPlayerConfig* pConfig = GetPlayerConfig()) {
         if (pConfig->m_bExitAtEnd)
             dwOptions |= MWO_CLOSE_AT_END;
         if (pConfig->m_bRepeat)
@@ -203,7 +197,7 @@ void CPlayerView::ReplaceFile(const std::wstring& strPath)
     // just opened again: that one goes when it is closed.
     if (::lstrcmpiW(strPrevious.c_str(), m_strOpenFile.c_str()) == 0)
         return;
-    CPlayerConfig* pConfig = Config();
+    CPlayerConfig* pConfig = GetPlayerConfig();
     if (pConfig != nullptr && pConfig->m_bDeleteFile) {
         ::DeleteFileW(strPrevious.c_str());
         pConfig->m_bDeleteFile = 0;
@@ -228,7 +222,7 @@ void CPlayerView::CloseFile()
 
 void CPlayerView::DeleteFileIfAsked()
 {
-    CPlayerConfig* pConfig = Config();
+    CPlayerConfig* pConfig = GetPlayerConfig();
     if (pConfig == nullptr || !pConfig->m_bDeleteFile || m_strOpenFile.empty())
         return;
     ::DeleteFileW(m_strOpenFile.c_str());

@@ -11,7 +11,6 @@
 #include "afxwin.h"
 
 class CMainFrame;
-class CPlayerConfig;
 
 class CPlayerView : public CView {
 public:
@@ -64,8 +63,6 @@ private:
     void OnContextMenu();
     // The one way the view reaches its frame; null outside a main frame.
     CMainFrame* MainFrame();
-    // The program's configuration; null outside the player.
-    static CPlayerConfig* Config();
     void DeleteFileIfAsked();
 
     // Commands and their enable rules.
@@ -86,6 +83,8 @@ private:
     void OnUpdateNavigation(CCmdUI& cmdUI);
     void OnUpdateRepeat(CCmdUI& cmdUI);
     void JumpBy(int nMs);
+    // The frame shows where the movie is now.
+    void ShowPosition();
     bool IsOpen() const { return !m_strOpenFile.empty(); }
     bool IsHeld() const { return m_wndMovie.m_bHeldForDrag; }
 

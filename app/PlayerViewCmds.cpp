@@ -68,7 +68,7 @@ void CPlayerView::OnUpdateNavigation(CCmdUI& cmdUI)
 
 void CPlayerView::OnUpdateRepeat(CCmdUI& cmdUI)
 {
-    const CPlayerConfig* pConfig = Config();
+    const CPlayerConfig* pConfig = GetPlayerConfig();
     cmdUI.SetCheck(pConfig != nullptr && pConfig->m_bRepeat ? 1 : 0);
 }
 
@@ -113,27 +113,30 @@ void CPlayerView::JumpBy(int nMs)
 {
     int nPos = std::max(m_wndMovie.GetPosition() + nMs, 0);
     m_wndMovie.Seek(nPos, MW_SEEK_FINAL, MW_SEEK_KEY_FRAMES, MW_SEEK_MAY_STOP);
-    if (CMainFrame* pFrame = MainFrame())
-        pFrame->SetPosition(m_wndMovie.GetPosition());
+    ShowPosition();
 }
 
 void CPlayerView::OnStepBack()
 {
     m_wndMovie.StepBackward();
-    if (CMainFrame* pFrame = MainFrame())
-        pFrame->SetPosition(m_wndMovie.GetPosition());
+    ShowPosition();
 }
 
 void CPlayerView::OnStepForward()
 {
     m_wndMovie.StepForward();
+    ShowPosition();
+}
+
+void CPlayerView::ShowPosition()
+{
     if (CMainFrame* pFrame = MainFrame())
         pFrame->SetPosition(m_wndMovie.GetPosition());
 }
 
 void CPlayerView::OnRepeat()
 {
-    CPlayerConfig* pConfig = Config();
+    CPlayerConfig* pConfig = GetPlayerConfig();
     if (pConfig == nullptr)
         return;
     pConfig->m_bRepeat = !pConfig->m_bRepeat;
@@ -161,7 +164,7 @@ void CPlayerView::OnFileOpen()
 
 void CPlayerView::OnLButtonDown(LPARAM lParam)
 {
-    const CPlayerConfig* pConfig = Config();
+    const CPlayerConfig* pConfig = GetPlayerConfig();
     CMainFrame* pFrame = MainFrame();
     if (pConfig == nullptr || !pConfig->m_bDrag || pFrame == nullptr)
         return;
@@ -171,7 +174,7 @@ void CPlayerView::OnLButtonDown(LPARAM lParam)
 
 void CPlayerView::OnLButtonDblClk(LPARAM lParam)
 {
-    const CPlayerConfig* pConfig = Config();
+    const CPlayerConfig* pConfig = GetPlayerConfig();
     CMainFrame* pFrame = MainFrame();
     if (pConfig == nullptr || !pConfig->m_bDrag || pFrame == nullptr)
         return;
@@ -190,7 +193,7 @@ CMenu CPlayerView::BuildContextMenu()
         return CMenu();
     ::RemoveMenu(menu.Get(), VIEW_PLAY_MENU, MF_BYPOSITION);
     CMenu popup(hPlay);
-    const CPlayerConfig* pConfig = Config();
+    const CPlayerConfig* pConfig = GetPlayerConfig();
     CMainFrame* pFrame = MainFrame();
     if ((pFrame != nullptr && pFrame->IsFullScreen()) || pConfig == nullptr || !pConfig->m_bAlwaysOnTop)
         ::DeleteMenu(popup.Get(), ID_VIEW_ALWAYSONTOP, MF_BYCOMMAND);

@@ -49,6 +49,10 @@ fi
 
 # shellcheck source=scripts/wine-arch.sh source-path=SCRIPTDIR/../..
 . "$root/scripts/wine-arch.sh"
+# Paths for Wine, window search and geometry, as the end-to-end tests have them.
+# shellcheck source=tests/e2e/e2e_lib.sh
+. "$root/tests/e2e/e2e_lib.sh"
+set -e
 arch=$(pe_arch "$player")
 work=$out/run
 world=$work/world
@@ -67,9 +71,7 @@ trap cleanup EXIT
 . "$world/env"
 export LC_ALL=C.UTF-8   # the open keyword on the command line is Cyrillic
 
-now_ns() { date +%s%N; }
 give_up() { echo "slider bench: $* (see $work)"; import -window root "$work/screen.png" 2>/dev/null; exit 0; }
-winpath() { echo "Z:${1//\//\\}"; }
 
 movie=$work/slider.avi
 "$root/scripts/wine-run.sh" "$writer" "$(winpath "$movie")" $MOVIE_SECONDS $FPS $KEY_SECONDS ||
@@ -77,16 +79,8 @@ movie=$work/slider.avi
 
 "$root/scripts/wine-run.sh" "$player" /Открыть "$(winpath "$movie")" > "$work/player.log" 2>&1 &
 player_pid=$!
-wid=""
-for _ in $(seq 300); do
-  wid=$(xdotool search --name "^slider\.avi - Проигрыватель Vistrel" 2>/dev/null | head -1) || true
-  [ -n "$wid" ] && break
-  sleep 0.1
-done
-[ -n "$wid" ] || give_up "no player window within 30 s"
-geo=$(xdotool getwindowgeometry --shell "$wid")
-win_x=$(sed -n 's/^X=//p' <<< "$geo") win_y=$(sed -n 's/^Y=//p' <<< "$geo")
-win_w=$(sed -n 's/^WIDTH=//p' <<< "$geo") win_h=$(sed -n 's/^HEIGHT=//p' <<< "$geo")
+wid=$(find_window 30 "^slider\.avi - Проигрыватель Vistrel") || give_up "no player window within 30 s"
+geometry "$wid" || give_up "the player window has no geometry"
 
 # Frame 0's corner block on screen: where the frame number is read.
 block=""

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "TestFile.h"
+#include "ToolTipText.h"
 #include "numbered_movies.h"
 #include "player_fixture.h"
 #include "resource.h"
@@ -213,14 +214,7 @@ TEST(FrameBars, ButtonTooltipsComeFromTheStringTable)
     for (UINT nID : {ID_PLAY_PLAY, ID_PLAY_PAUSE, ID_PLAY_STOP, ID_PLAY_HOME, ID_PLAY_END}) {
         const std::wstring strString = AfxLoadString(nID);
         ASSERT_NE(std::wstring::npos, strString.find(L'\n'));
-        wchar_t szText[80] = L"unchanged";
-        TOOLINFOW ti{};
-        ti.cbSize = sizeof(ti);
-        ti.hwnd = bar.m_hWnd;
-        ti.uId = nID;
-        ti.lpszText = szText;
-        ::SendMessageW(hTips, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
-        EXPECT_EQ(strString.substr(strString.find(L'\n') + 1), std::wstring(ti.lpszText)) << nID;
+        EXPECT_EQ(strString.substr(strString.find(L'\n') + 1), ToolTipText(hTips, bar.m_hWnd, nID)) << nID;
     }
 }
 

@@ -5,24 +5,6 @@
 #include <functional>
 #include <windows.h>
 
-// Dispatches messages until pred() holds; false after nTimeoutMs.
-inline bool PumpUntil(const std::function<bool()>& pred, DWORD nTimeoutMs = 15000)
-{
-    const DWORD dwStart = ::GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (pred())
-            return true;
-        if (::GetTickCount() - dwStart > nTimeoutMs)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-}
-
 // Dispatches every message already waiting, and those they post at once.
 inline void PumpPending()
 {
@@ -30,5 +12,19 @@ inline void PumpPending()
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
+    }
+}
+
+// Dispatches messages until pred() holds; false after nTimeoutMs.
+inline bool PumpUntil(const std::function<bool()>& pred, DWORD nTimeoutMs = 15000)
+{
+    const DWORD dwStart = ::GetTickCount();
+    for (;;) {
+        PumpPending();
+        if (pred())
+            return true;
+        if (::GetTickCount() - dwStart > nTimeoutMs)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
 }

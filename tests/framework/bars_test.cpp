@@ -5,6 +5,7 @@
 
 #include "MessagePump.h"
 #include "test_frame.h"
+#include "ToolTipText.h"
 
 namespace {
 
@@ -242,17 +243,8 @@ TEST_F(BarsTest, ToolTipIsTheTextAfterTheLineBreakAndImagesAppend)
         UINT nID;
         const wchar_t* pszTip;
     } const cases[] = {{ID_BAR_RUN, L"Run"}, {ID_TEST_GREY, L"Grey tip"}, {ID_TEST_CHECK, L""}};
-    for (const auto& c : cases) {
-        wchar_t szText[80] = L"unchanged";
-        TOOLINFOW ti{};
-        ti.cbSize = sizeof(ti);
-        ti.hwnd = m_toolBar.m_hWnd;
-        ti.uId = c.nID;
-        ti.lpszText = szText;
-        ::SendMessageW(hTips, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
-        EXPECT_EQ(std::wstring(c.pszTip), std::wstring(ti.lpszText != nullptr ? ti.lpszText : L"<null>"))
-            << c.nID;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(std::wstring(c.pszTip), ToolTipText(hTips, m_toolBar.m_hWnd, c.nID)) << c.nID;
 
     // Four images loaded: the appended ones come after them.
     EXPECT_EQ(4, m_toolBar.AddBitmapImages(::GetModuleHandleW(nullptr), IDB_TESTEXTRA, 2));
