@@ -81,6 +81,11 @@ LRESULT CMainFrame::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
     case WM_ACTIVATEAPP:
         OnActivateApp(wParam != FALSE);
         break;
+    case WM_DESTROY:
+        if (m_dlgVolume.m_hWnd != nullptr)
+            m_dlgVolume.DestroyWindow();
+        m_volume.Close();
+        break;
     }
     return CFrameWnd::WindowProc(nMsg, wParam, lParam);
 }
@@ -99,8 +104,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW* pcs)
     const CPlayerConfig& config = FrameConfig();
     if (config.m_bToolBar && !CreateToolBar(config))
         return -1;
-    // (The system volume with its popup joins here; until it does, the
-    // volume button and its separator stay hidden.)
+    CreateVolume();
     if (config.m_bStatusBar && !CreateStatusBar())
         return -1;
 
@@ -123,6 +127,10 @@ bool CMainFrame::OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI)
         {ID_VIEW_FULLSCREEN, &F::OnFullScreen, &F::OnUpdateFullScreen},
         {ID_VIEW_ESCAPE, &F::OnEscape, nullptr},
         {ID_VIEW_ALWAYSONTOP, &F::OnAlwaysOnTop, &F::OnUpdateAlwaysOnTop},
+        {ID_VOLUME_UP, &F::OnVolumeUp, &F::OnUpdateVolumeUp},
+        {ID_VOLUME_DOWN, &F::OnVolumeDown, &F::OnUpdateVolumeDown},
+        {ID_VOLUME_MUTE, &F::OnVolumeMute, &F::OnUpdateVolumeMute},
+        {ID_VOLUME_POPUP, &F::OnVolumePopup, &F::OnUpdateVolumePopup},
         {ID_INDICATOR_STATE, nullptr, &F::OnUpdateStatePane},
         {ID_INDICATOR_TIME, nullptr, &F::OnUpdateTimePane},
     };
@@ -257,7 +265,8 @@ void CMainFrame::OnEscape()
 {
     if (m_bFullScreenMode)
         ToggleFullScreen();
-    // (A visible volume popup is hidden here.)
+    if (m_dlgVolume.m_hWnd != nullptr && m_dlgVolume.IsWindowVisible())
+        m_dlgVolume.ShowWindow(SW_HIDE);
 }
 
 void CMainFrame::OnAlwaysOnTop()

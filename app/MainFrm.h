@@ -1,14 +1,17 @@
-// CMainFrame: the player's top-level window. Holds the view, switches to
-// and from full screen and keeps the window on top on request; the toolbar,
-// status bar and volume join it here.
+// CMainFrame: the player's top-level window. Holds the view, the toolbar
+// with the seek slider and the volume button, the status bar and the volume
+// popup; switches to and from full screen, keeps the window on top on
+// request, and serves the system volume commands.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "CSystemVolume.h"
 #include "PlayState.h"
 #include "VideoToolBar.h"
+#include "VolumeCtrlDlg.h"
 #include "afxwin.h"
 
 class CPlayerConfig;
@@ -52,9 +55,18 @@ public:
     // The state pane's string, 0 for none.
     static UINT StateTextId(EPlayState state);
 
+    // The volume button's image for the mute state and volume (of
+    // [nMin, nMax]): nBase when muted or at the minimum, else one of the
+    // three after it.
+    static int VolumeImage(int nBase, bool bMuted, int nVolume, int nMin, int nMax);
+
     CVideoToolBar m_wndToolBar;
     CStatusBar m_wndStatusBar;
     int m_nVolumeImageBase = 0;  // first volume image in the toolbar's list; -1: none
+    CVolumeCtrlDlg m_dlgVolume{this};  // the volume popup, made when the system volume is there
+    CSystemVolume m_volume;            // the wave-out line's volume and mute
+    int m_nVolumeMin = -1;
+    int m_nVolumeMax = -1;
 
     static constexpr int MIN_TRACK_WIDTH = 200;
     static constexpr int MIN_TRACK_HEIGHT = 150;
@@ -76,6 +88,19 @@ private:
     void OnUpdateStatePane(CCmdUI& cmdUI);
     void OnUpdateTimePane(CCmdUI& cmdUI);
     void OnActivateApp(bool bActive);
+
+    // The system volume and its popup (in MainFrmVolume.cpp).
+    void CreateVolume();
+    void OnVolumeUp();
+    void OnVolumeDown();
+    void OnVolumeMute();
+    void OnVolumePopup();
+    void OnUpdateVolumeUp(CCmdUI& cmdUI);
+    void OnUpdateVolumeDown(CCmdUI& cmdUI);
+    void OnUpdateVolumeMute(CCmdUI& cmdUI);
+    void OnUpdateVolumePopup(CCmdUI& cmdUI);
+    // The popup shows what the program itself has just changed.
+    void RefreshVolumePopup();
 
     void EnterFullScreen();
     // bActivate false: the window comes back without taking the activation

@@ -78,10 +78,6 @@ bool CMainFrame::CreateToolBar(const CPlayerConfig& config)
     const bool bExit = config.m_bToolBar && !config.m_bTitleBar && !config.m_bMenu;
     for (UINT nID : {ID_APP_EXIT, ID_SEPARATOR_EXIT})
         bar.HideButton(bar.CommandToIndex(nID), !bExit);
-    // No system volume yet: its button and separator stay hidden.
-    for (UINT nID : {ID_VOLUME_POPUP, ID_SEPARATOR_VOLUME})
-        bar.HideButton(bar.CommandToIndex(nID), true);
-
     // The placeholder becomes a separator under the slider.
     const int nSlider = bar.CommandToIndex(ID_SEEK_SLIDER);
     bar.SetButtonInfo(nSlider, ID_SEEK_SLIDER, TBBS_SEPARATOR, 0);

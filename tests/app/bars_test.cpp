@@ -1,6 +1,7 @@
 // The main frame's bars as the options make them, the state and time
 // panes, and the seek slider driven with the mouse: clicks, drags, and the
 // keyboard focus that never stays on it.
+#include <algorithm>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -79,18 +80,28 @@ TEST(FrameBars, OptionsDecideWhichBarsAndButtonsThereAre)
             const CVideoToolBar& bar = frame.m_wndToolBar;
             EXPECT_EQ(c.bExit, IsShown(bar, ID_APP_EXIT));
             EXPECT_EQ(c.bExit, IsShown(bar, ID_SEPARATOR_EXIT));
-            EXPECT_FALSE(IsShown(bar, ID_VOLUME_POPUP));  // no system volume yet
+            // The volume button is there with the system volume (the test
+            // world has one; the no-sound run has none).
+            EXPECT_EQ(frame.m_volume.IsOpen(), IsShown(bar, ID_VOLUME_POPUP));
+            EXPECT_EQ(frame.m_volume.IsOpen(), IsShown(bar, ID_SEPARATOR_VOLUME));
             EXPECT_EQ(ID_SEEK_SLIDER, bar.m_wndSlider.GetDlgCtrlID());
-            // The slider takes what the buttons leave, Exit at the right end.
-            const RECT rcSlider = bar.m_wndSlider.GetWindowRect();
-            const RECT rcBar = bar.GetWindowRect();
-            if (c.bExit) {
-                RECT rcExit{};
-                bar.GetItemRect(bar.CommandToIndex(ID_APP_EXIT), &rcExit);
-                EXPECT_EQ(rcBar.right - rcBar.left, rcExit.right);
-            } else {
-                EXPECT_EQ(rcBar.right, rcSlider.right);
+            // The slider takes what the buttons leave: it ends where the
+            // next shown item begins, and the last one ends the bar.
+            RECT rcSlider = bar.m_wndSlider.GetWindowRect();
+            ::MapWindowPoints(nullptr, bar.m_hWnd, reinterpret_cast<POINT*>(&rcSlider), 2);
+            const RECT rcBar = bar.GetClientRect();
+            LONG nNextLeft = rcBar.right;
+            LONG nLastRight = rcSlider.right;
+            for (UINT nID : {ID_SEPARATOR_VOLUME, ID_VOLUME_POPUP, ID_SEPARATOR_EXIT, ID_APP_EXIT}) {
+                if (!IsShown(bar, nID))
+                    continue;
+                RECT rc{};
+                bar.GetItemRect(bar.CommandToIndex(nID), &rc);
+                nNextLeft = std::min(nNextLeft, rc.left);
+                nLastRight = std::max(nLastRight, rc.right);
             }
+            EXPECT_EQ(nNextLeft, rcSlider.right);
+            EXPECT_EQ(rcBar.right, nLastRight);
         }
         if (c.bStatusBar) {
             EXPECT_EQ(0, PaneOf(player, ID_SEPARATOR));
