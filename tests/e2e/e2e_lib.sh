@@ -188,6 +188,65 @@ step() {  # step LO HI SECONDS KEY...: press the keys, then wait for a frame in 
   wait_frame "$lo" "$hi" "$limit" "after $*"
 }
 
+# ---- the toolbar ----
+
+# The toolbar's layout, measured under Wine: the window's border is 3 pixels
+# (Wine draws the frame itself, as there is no window manager), buttons are
+# 27 pixels wide (20 x 20 images plus 7), and a separator is 6 pixels wide.
+# From the left: Play, Pause, Stop, separator, To start, Back, Forward,
+# To end, separator, then the slider, a separator and the volume button at
+# the right edge. The trackbar draws its channel 8 pixels in from either end
+# of the slider.
+BORDER=3 BUTTON=27 SEPARATOR=6 CHANNEL_INSET=8
+button_x() { echo $((BORDER + $1 * BUTTON + BUTTON / 2)); }   # centre of button N (0: Play)
+SLIDER_LEFT=$((BORDER + 7 * BUTTON + 2 * SEPARATOR))
+VOLUME_WIDTH=$((SEPARATOR + BUTTON))
+
+# ---- finding the slider's channel ----
+
+# The channel is a sunken line: two rows of one colour three rows apart with
+# two rows of another between (in Wine's theme grey, white, white, grey).
+# Seen down a column through the slider, that pattern is found nowhere else
+# in the window's upper half (caption, menu, toolbar). With the movie at its
+# start, the thumb stands at the channel's left end and hides it: the
+# channel's row, read leftwards from the middle, runs to the thumb's right
+# edge, then past the thumb's inside to its left edge (same colour again).
+# So one screenshot gives the thumb's centre at position 0 and the distance
+# it travels to the end: the channel's visible length.
+find_channel() {  # sets ch_y (top row of the channel), thumb_left, thumb_right, ch_right
+  ch_y="" thumb_left="" thumb_right="" ch_right=""
+  geometry "$wid" || return 1
+  read_frame
+  local probes="" p
+  local slider_w=$((win_w - BORDER - VOLUME_WIDTH - SLIDER_LEFT))
+  for p in 55 70 85; do probes+="$((SLIDER_LEFT + slider_w * p / 100)) "; done
+  local found
+  # shellcheck disable=SC2016
+  found=$(convert "$work/shot.png" -crop "${win_w}x$((win_h / 2))+0+0" +repage -depth 8 txt:- 2>/dev/null |
+    awk -v probes="$probes" '
+      NR > 1 { split($1, a, /[,:]/); c[a[1] "," a[2]] = $3; if (a[2] > maxy) maxy = a[2] }
+      function at(x, y) { return c[x "," y] }
+      END {
+        n = split(probes, px, " ")
+        for (y = 1; y + 4 <= maxy; y++) {
+          ok = 1
+          for (k = 1; k <= n && ok; k++) {
+            x = px[k]; C = at(x, y); D = at(x, y + 1)
+            ok = C == at(px[1], y) && D != C && at(x, y + 2) == D && at(x, y + 3) == C &&
+                 at(x, y - 1) != C && at(x, y + 4) != C
+          }
+          if (!ok) continue
+          for (r = px[1]; at(r + 1, y) == C; r++);
+          for (t = px[1]; at(t - 1, y) == C; t--);
+          for (l = t - 1; l > 0 && at(l, y) != C; l--);
+          print y, l, t, r
+          exit
+        }
+      }')
+  [ -n "$found" ] || return 1
+  read -r ch_y thumb_left thumb_right ch_right <<< "$found"
+}
+
 # ---- starting and closing the player ----
 
 start_player() {  # start_player TITLE_REGEX ARGS...: start it, find its window, wait for the focus

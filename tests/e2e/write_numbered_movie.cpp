@@ -1,9 +1,10 @@
 // Writes one numbered movie (every pixel of frame n tells n) for the
 // end-to-end tests, which read the shown frame back from screenshots.
 //
-//   e2e_write_movie PATH [--size=WxH] [--fps=N] [--frames=N] [--first=N]
+//   e2e_write_movie PATH [--size=WxH] [--fps=N] [--frames=N] [--first=N] [--sound]
 //
-// --first numbers the frames from N, so that two movies never share a colour.
+// --first numbers the frames from N, so that two movies never share a colour;
+// --sound adds a steady 440 Hz tone.
 #include "numbered_movies.h"
 
 #include <cstdio>
@@ -25,7 +26,8 @@ bool TakeNumber(const wchar_t* pszArg, const wchar_t* pszName, uint32_t& nValue)
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: e2e_write_movie PATH [--size=WxH] [--fps=N] [--frames=N] [--first=N]\n");
+        std::fprintf(stderr,
+                     "usage: e2e_write_movie PATH [--size=WxH] [--fps=N] [--frames=N] [--first=N] [--sound]\n");
         return 2;
     }
     CNumberedMovie movie;
@@ -38,6 +40,10 @@ int wmain(int argc, wchar_t** argv)
         if (TakeNumber(argv[i], L"--fps=", movie.nFps) || TakeNumber(argv[i], L"--frames=", movie.nFrames) ||
             TakeNumber(argv[i], L"--first=", movie.nFirstNumber))
             continue;
+        if (wcscmp(argv[i], L"--sound") == 0) {
+            movie.bSound = true;
+            continue;
+        }
         if (swscanf(argv[i], L"--size=%ux%u", &nWidth, &nHeight) == 2 && nWidth > 0 && nHeight > 0) {
             movie.nWidth = static_cast<int32_t>(nWidth);
             movie.nHeight = static_cast<int32_t>(nHeight);
