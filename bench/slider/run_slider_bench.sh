@@ -98,9 +98,9 @@ sleep 1   # let the window settle (status bar, idle-time updates)
 # channel as a sunken edge four pixels high: a row of the shadow colour,
 # two rows of the highlight, the shadow again, from the channel's left end
 # to its right end; the slider takes the toolbar's width from the button
-# separators to the right edge, so that edge is the longest horizontal run
-# of one colour that starts right of the buttons, ends near the window's
-# right side and comes again three rows lower. The thumb, at position 0,
+# separators to the volume button at the right edge, so that edge is the
+# longest horizontal run of one colour that starts right of the buttons,
+# ends near the window's right side and comes again three rows lower. The thumb, at position 0,
 # covers the channel's left end: its rectangle starts where the channel does
 # (the thumb's left = channel left + travel * pos / range), and its outline
 # is a short run of the same shadow colour a few rows above the channel.
@@ -115,8 +115,8 @@ read -r ch_top ch_right _ th_left th_width < <(awk -v x0="$win_x" -v w="$win_w" 
         s = x; col = c[x, y]
         while (x < x0 + w && c[x, y] == col) ++x
         len = x - s
-        # starts right of the buttons, ends within 40 px of the right side
-        if (len > best && s > x0 + 100 && x >= x0 + w - 40 && c[s + 20, y + 3] == col && c[x - 1, y + 3] == col &&
+        # starts right of the buttons, ends within 80 px of the right side
+        if (len > best && s > x0 + 100 && x >= x0 + w - 80 && c[s + 20, y + 3] == col && c[x - 1, y + 3] == col &&
             c[s + 20, y + 1] != col) {
           best = len; top = y; right = x; colour = col
         }
