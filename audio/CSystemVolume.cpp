@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "QRVMixerCalls.h"
+
 namespace {
 
 constexpr DWORD NO_CONTROL = static_cast<DWORD>(-1);
@@ -20,9 +22,16 @@ constexpr DWORD LINE_TYPES[CSystemVolume::LINE_KINDS] = {
     MIXERLINE_COMPONENTTYPE_SRC_TELEPHONE,   MIXERLINE_COMPONENTTYPE_SRC_UNDEFINED,
 };
 
-HMIXEROBJ Obj(HMIXER hMixer)
+// A request for one value of control dwControlId, for all channels alike.
+MIXERCONTROLDETAILS OneValue(DWORD dwControlId, DWORD* pValue)
 {
-    return reinterpret_cast<HMIXEROBJ>(hMixer);
+    MIXERCONTROLDETAILS details{};
+    details.cbStruct = sizeof(details);
+    details.dwControlID = dwControlId;
+    details.cChannels = 1;
+    details.cbDetails = sizeof(DWORD);
+    details.paDetails = pValue;
+    return details;
 }
 
 }  // namespace
@@ -31,7 +40,7 @@ bool CSystemVolume::Open(HWND hCallback, UINT mixerId)
 {
     if (m_hMixer != nullptr) {
         UINT nOpenId = static_cast<UINT>(-1);
-        if (Keep(::mixerGetID(Obj(m_hMixer), &nOpenId, MIXER_OBJECTF_HMIXER)) == MMSYSERR_NOERROR &&
+        if (Keep(::mixerGetID(MixerObject(m_hMixer), &nOpenId, MIXER_OBJECTF_HMIXER)) == MMSYSERR_NOERROR &&
             nOpenId == mixerId)
             return true;
         if (!Close())
@@ -49,7 +58,7 @@ bool CSystemVolume::Open(HWND hCallback, UINT mixerId)
     destination.dwDestination = 0;
     if (Keep(::mixerGetDevCapsW(reinterpret_cast<UINT_PTR>(hMixer), &m_caps, sizeof(m_caps))) !=
             MMSYSERR_NOERROR ||
-        Keep(::mixerGetLineInfoW(Obj(hMixer), &destination,
+        Keep(::mixerGetLineInfoW(MixerObject(hMixer), &destination,
                                  MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_DESTINATION)) != MMSYSERR_NOERROR) {
         ::mixerClose(hMixer);
         return false;
@@ -91,20 +100,8 @@ bool CSystemVolume::Close()
 
 DWORD CSystemVolume::FindControl(const MIXERLINEW& line, DWORD dwControlType, MIXERCONTROLW& control)
 {
-    control = MIXERCONTROLW{};
-    control.cbStruct = sizeof(control);
-    MIXERLINECONTROLSW controls{};
-    controls.cbStruct = sizeof(controls);
-    controls.dwLineID = line.dwLineID;
-    controls.dwControlType = dwControlType;
-    controls.cControls = 1;
-    controls.cbmxctrl = sizeof(MIXERCONTROLW);
-    controls.pamxctrl = &control;
-    if (line.cControls == 0 ||
-        Keep(::mixerGetLineControlsW(Obj(m_hMixer), &controls,
-                                     MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE)) != MMSYSERR_NOERROR)
-        return NO_CONTROL;
-    return control.dwControlID;
+    return Keep(MixerLineControl(m_hMixer, line, dwControlType, control)) == MMSYSERR_NOERROR ? control.dwControlID
+                                                                                               : NO_CONTROL;
 }
 
 bool CSystemVolume::BindLine(int nIndex, int nKind, bool bRecording, DWORD lineId)
@@ -116,7 +113,7 @@ bool CSystemVolume::BindLine(int nIndex, int nKind, bool bRecording, DWORD lineI
     destination.cbStruct = sizeof(destination);
     destination.dwComponentType =
         bRecording ? MIXERLINE_COMPONENTTYPE_DST_WAVEIN : MIXERLINE_COMPONENTTYPE_DST_SPEAKERS;
-    if (Keep(::mixerGetLineInfoW(Obj(m_hMixer), &destination,
+    if (Keep(::mixerGetLineInfoW(MixerObject(m_hMixer), &destination,
                                  MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_COMPONENTTYPE)) != MMSYSERR_NOERROR)
         return false;
     const DWORD dwControlType = nKind == VK_VOLUME_CONTROL ? MIXERCONTROL_CONTROLTYPE_VOLUME
@@ -130,12 +127,7 @@ bool CSystemVolume::BindLine(int nIndex, int nKind, bool bRecording, DWORD lineI
         bool bFound = false;
         for (DWORD i = 0; i < destination.cConnections && !bFound; ++i) {
             MIXERLINEW source{};
-            source.cbStruct = sizeof(source);
-            source.dwDestination = destination.dwDestination;
-            source.dwSource = i;
-            bFound = Keep(::mixerGetLineInfoW(Obj(m_hMixer), &source,
-                                              MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_SOURCE)) ==
-                         MMSYSERR_NOERROR &&
+            bFound = Keep(MixerSourceLine(m_hMixer, destination.dwDestination, i, source)) == MMSYSERR_NOERROR &&
                      source.dwComponentType == LINE_TYPES[nIndex] &&
                      (lineId == static_cast<DWORD>(-1) || source.dwLineID == lineId);
             if (bFound)
@@ -171,13 +163,8 @@ DWORD CSystemVolume::ControlId(int nIndex, int nKind) const
 bool CSystemVolume::ReadControl(DWORD dwControlId, DWORD& dwValue)
 {
     DWORD dwRead = NO_VALUE_MARK;
-    MIXERCONTROLDETAILS details{};
-    details.cbStruct = sizeof(details);
-    details.dwControlID = dwControlId;
-    details.cChannels = 1;
-    details.cbDetails = sizeof(DWORD);
-    details.paDetails = &dwRead;
-    if (Keep(::mixerGetControlDetailsW(Obj(m_hMixer), &details,
+    MIXERCONTROLDETAILS details = OneValue(dwControlId, &dwRead);
+    if (Keep(::mixerGetControlDetailsW(MixerObject(m_hMixer), &details,
                                        MIXER_OBJECTF_HMIXER | MIXER_GETCONTROLDETAILSF_VALUE)) != MMSYSERR_NOERROR ||
         dwRead == NO_VALUE_MARK)
         return false;
@@ -187,13 +174,8 @@ bool CSystemVolume::ReadControl(DWORD dwControlId, DWORD& dwValue)
 
 bool CSystemVolume::WriteControl(DWORD dwControlId, DWORD dwValue)
 {
-    MIXERCONTROLDETAILS details{};
-    details.cbStruct = sizeof(details);
-    details.dwControlID = dwControlId;
-    details.cChannels = 1;
-    details.cbDetails = sizeof(DWORD);
-    details.paDetails = &dwValue;
-    return Keep(::mixerSetControlDetails(Obj(m_hMixer), &details,
+    MIXERCONTROLDETAILS details = OneValue(dwControlId, &dwValue);
+    return Keep(::mixerSetControlDetails(MixerObject(m_hMixer), &details,
                                          MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE)) ==
            MMSYSERR_NOERROR;
 }

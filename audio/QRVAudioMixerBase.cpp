@@ -3,12 +3,9 @@
 #include <algorithm>
 #include <climits>
 
-namespace {
+#include "QRVMixerCalls.h"
 
-HMIXEROBJ Obj(HMIXER hMixer)
-{
-    return reinterpret_cast<HMIXEROBJ>(hMixer);
-}
+namespace {
 
 // A value that the control cannot hold, so that a read that fills in
 // nothing can be told from one that does; false when there is none.
@@ -73,7 +70,7 @@ bool QRVAudioMixerBase::Bind(DWORD destinationType, DWORD sourceType, DWORD cont
         destination = MIXERLINEW{};
         destination.cbStruct = sizeof(destination);
         destination.dwDestination = i;
-        bFound = Keep(::mixerGetLineInfoW(Obj(hMixer), &destination,
+        bFound = Keep(::mixerGetLineInfoW(MixerObject(hMixer), &destination,
                                           MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_DESTINATION)) ==
                      MMSYSERR_NOERROR &&
                  destination.dwComponentType == destinationType;
@@ -87,11 +84,7 @@ bool QRVAudioMixerBase::Bind(DWORD destinationType, DWORD sourceType, DWORD cont
     if (sourceType != MIXER_NO_SOURCE) {
         for (DWORD i = 0; i < destination.cConnections; ++i) {
             MIXERLINEW source{};
-            source.cbStruct = sizeof(source);
-            source.dwDestination = destination.dwDestination;
-            source.dwSource = i;
-            if (Keep(::mixerGetLineInfoW(Obj(hMixer), &source, MIXER_OBJECTF_HMIXER | MIXER_GETLINEINFOF_SOURCE)) !=
-                    MMSYSERR_NOERROR ||
+            if (Keep(MixerSourceLine(hMixer, destination.dwDestination, i, source)) != MMSYSERR_NOERROR ||
                 source.dwComponentType != sourceType || (lineId != MIXER_ANY_LINE && source.dwLineID != lineId))
                 continue;
             // A control that reports success but holds no value does
@@ -115,18 +108,7 @@ bool QRVAudioMixerBase::BindControl(const MIXERLINEW& line, DWORD controlType)
     m_nChannels = static_cast<int>(line.cChannels);
     m_strLineName = line.szName;
     m_strLineShortName = line.szShortName;
-    MIXERLINECONTROLSW controls{};
-    controls.cbStruct = sizeof(controls);
-    controls.dwLineID = line.dwLineID;
-    controls.dwControlType = controlType;
-    controls.cControls = 1;
-    controls.cbmxctrl = sizeof(MIXERCONTROLW);
-    controls.pamxctrl = &m_control;
-    m_control = MIXERCONTROLW{};
-    m_control.cbStruct = sizeof(m_control);
-    if (line.cControls == 0 ||
-        Keep(::mixerGetLineControlsW(Obj(m_hMixer), &controls,
-                                     MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE)) != MMSYSERR_NOERROR) {
+    if (Keep(MixerLineControl(m_hMixer, line, controlType, m_control)) != MMSYSERR_NOERROR) {
         Unbind();
         return false;
     }
@@ -194,7 +176,7 @@ bool QRVAudioMixerBase::Unbind()
 bool QRVAudioMixerBase::ReadDetails()
 {
     return m_hMixer != nullptr && m_pValues != nullptr &&
-           Keep(::mixerGetControlDetailsW(Obj(m_hMixer), &m_details,
+           Keep(::mixerGetControlDetailsW(MixerObject(m_hMixer), &m_details,
                                           MIXER_OBJECTF_HMIXER | MIXER_GETCONTROLDETAILSF_VALUE)) ==
                MMSYSERR_NOERROR;
 }
@@ -202,7 +184,7 @@ bool QRVAudioMixerBase::ReadDetails()
 bool QRVAudioMixerBase::WriteDetails()
 {
     return m_hMixer != nullptr && m_pValues != nullptr &&
-           Keep(::mixerSetControlDetails(Obj(m_hMixer), &m_details,
+           Keep(::mixerSetControlDetails(MixerObject(m_hMixer), &m_details,
                                          MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE)) ==
                MMSYSERR_NOERROR;
 }
