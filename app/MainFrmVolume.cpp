@@ -3,6 +3,8 @@
 // menu, the toolbar's volume button with its popup and its four images.
 #include "MainFrm.h"
 
+#include <algorithm>
+
 #include "resource.h"
 
 namespace {
@@ -18,10 +20,8 @@ void CMainFrame::CreateVolume()
                          m_volume.BindLine(FRAME_WAVE_OUT_LINE, VK_VOLUME_CONTROL, false) &&
                          m_volume.GetRange(FRAME_WAVE_OUT_LINE, VK_VOLUME_CONTROL, m_nVolumeMin, m_nVolumeMax) &&
                          m_volume.SetSteps(FRAME_VOLUME_STEPS);
-    if (bVolume) {
-        m_dlgVolume.CreateModeless();
+    if (bVolume && m_dlgVolume.CreateModeless())
         return;
-    }
     m_volume.Close();
     if (m_wndToolBar.m_hWnd != nullptr) {
         for (UINT nID : {ID_VOLUME_POPUP, ID_SEPARATOR_VOLUME})
@@ -91,7 +91,8 @@ int CMainFrame::VolumeImage(int nBase, bool bMuted, int nVolume, int nMin, int n
 {
     if (bMuted || nVolume == nMin)
         return nBase;
-    return nBase + 1 + ::MulDiv(2, nVolume - nMin, nMax - nMin);
+    // (Clamped: a driver may report a value outside its own bounds.)
+    return nBase + 1 + std::clamp(::MulDiv(2, nVolume - nMin, nMax - nMin), 0, 2);
 }
 
 void CMainFrame::OnUpdateVolumePopup(CCmdUI& cmdUI)

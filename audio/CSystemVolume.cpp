@@ -135,7 +135,7 @@ bool CSystemVolume::BindLine(int nIndex, int nKind, bool bRecording, DWORD lineI
         }
         // A control that reports success but holds no value does nothing:
         // the destination's own control of the type is taken instead.
-        if (dwId != NO_CONTROL && !ReadControl(dwId, dwValue))
+        if (dwId != NO_CONTROL && !ReadControl(dwId, dwValue) && m_nLastResult == MMSYSERR_NOERROR)
             dwId = FindControl(destination, dwControlType, control);
     }
     if (dwId == NO_CONTROL || !ReadControl(dwId, dwValue))

@@ -87,12 +87,12 @@ bool QRVAudioMixerBase::Bind(DWORD destinationType, DWORD sourceType, DWORD cont
             if (Keep(MixerSourceLine(hMixer, destination.dwDestination, i, source)) != MMSYSERR_NOERROR ||
                 source.dwComponentType != sourceType || (lineId != MIXER_ANY_LINE && source.dwLineID != lineId))
                 continue;
+            if (!BindControl(source, controlType))
+                return false;
             // A control that reports success but holds no value does
             // nothing: the destination's own one is taken instead.
-            if (BindControl(source, controlType) && HoldsValue())
+            if (HoldsValue())
                 return true;
-            if (m_hMixer == nullptr)
-                return false;  // the line has no such control
             break;
         }
     }
@@ -121,7 +121,7 @@ bool QRVAudioMixerBase::HoldsValue()
     if (!NoValueMark(m_control, dwMark))
         return true;
     std::fill(m_valueBuffer.begin(), m_valueBuffer.end(), dwMark);
-    return ReadDetails() && m_valueBuffer[0] != dwMark;
+    return !ReadDetails() || m_valueBuffer[0] != dwMark;  // (a failing read is no sign of a stub)
 }
 
 bool QRVAudioMixerBase::PrepareDetails()

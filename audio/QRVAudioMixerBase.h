@@ -67,6 +67,7 @@ protected:
 private:
     // The control of type controlType on line, with its request prepared.
     bool BindControl(const MIXERLINEW& line, DWORD controlType);
-    // Whether a read of the bound control fills in a value at all.
+    // False when a read of the bound control succeeds without filling in
+    // a value.
     bool HoldsValue();
 };

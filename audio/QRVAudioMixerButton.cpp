@@ -27,8 +27,7 @@ bool QRVAudioMixerButton::Init(DWORD destinationType, DWORD sourceType, DWORD co
     const bool bMultiple = (m_control.fdwControl & MIXERCONTROL_CONTROLF_MULTIPLE) != 0;
     if (m_nItemIndex >= 0 && m_nItemIndex < GetValueCount() &&
         (!bMultiple || static_cast<DWORD>(m_nItemIndex) < m_control.cMultipleItems)) {
-        if (!ReadDetails())
-            return false;
+        ReadDetails();
         ::EnableWindow(m_hWnd, TRUE);
         SetCheck(IsOn() ? BST_CHECKED : BST_UNCHECKED);
         return true;
