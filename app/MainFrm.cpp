@@ -81,7 +81,13 @@ LRESULT CMainFrame::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
     case WM_ACTIVATEAPP:
         OnActivateApp(wParam != FALSE);
         break;
+    case WM_OPEN_DROPPED_FILE:
+        if (m_pView && m_pView->m_hWnd != nullptr && GetActiveView() == m_pView.get())
+            m_pView->ReplaceFile(m_strDroppedFile);
+        return 0;
     case WM_DESTROY:
+        if (m_pDropTarget)
+            m_pDropTarget->Revoke();
         if (m_dlgVolume.m_hWnd != nullptr)
             m_dlgVolume.DestroyWindow();
         m_volume.Close();
@@ -116,7 +122,9 @@ int CMainFrame::OnCreate(CREATESTRUCTW* pcs)
 
     RecalcLayout();
 
-    // (The drop target is created and registered here.)
+    m_pDropTarget = std::make_unique<QRVUtlDragAndDropInjection<CMainFrame>>();
+    m_pDropTarget->SetOwner(this);
+    m_pDropTarget->Register(this);
     return 0;
 }
 

@@ -10,6 +10,7 @@
 
 #include "CSystemVolume.h"
 #include "PlayState.h"
+#include "QRVUtlDragAndDrop.h"
 #include "VideoToolBar.h"
 #include "VolumeCtrlDlg.h"
 #include "afxwin.h"
@@ -68,6 +69,15 @@ public:
     int m_nVolumeMin = -1;
     int m_nVolumeMax = -1;
 
+    // Dropped files (in MainFrmDrop.cpp): copy when a dragged name is a
+    // movie and no dialog of the program is open; a drop opens the first
+    // movie once the drop has returned.
+    DROPEFFECT OnDragEnterFiles(COleDataObject* pDataObject, DWORD dwKeyState, POINT point);
+    DROPEFFECT OnDragOverFiles(COleDataObject* pDataObject, DWORD dwKeyState, POINT point);
+    BOOL OnDropFiles(COleDataObject* pDataObject, DROPEFFECT dropEffect, POINT point);
+    QRVUtlDragAndDropInjection<CMainFrame>* GetDropTarget() const { return m_pDropTarget.get(); }
+
+    static constexpr UINT WM_OPEN_DROPPED_FILE = WM_USER + 11;
     static constexpr int MIN_TRACK_WIDTH = 200;
     static constexpr int MIN_TRACK_HEIGHT = 150;
 
@@ -115,6 +125,8 @@ private:
     void OnUpdateAlwaysOnTop(CCmdUI& cmdUI);
 
     std::unique_ptr<CPlayerView> m_pView;  // the view in pane AFX_IDW_PANE_FIRST
+    std::wstring m_strDroppedFile;         // the movie the last drop asked for
+    std::unique_ptr<QRVUtlDragAndDropInjection<CMainFrame>> m_pDropTarget;
     bool m_bFullScreenMode = false;
     // What full screen changed, for putting it back.
     bool m_bWasZoomed = false;

@@ -1,5 +1,6 @@
 #include "PlayerApp.h"
 
+#include "AboutDlg.h"
 #include "MainFrm.h"
 #include "OsVersion.h"
 #include "PlayerView.h"
@@ -119,6 +120,20 @@ void CPlayerApp::ShowFirstState()
         frame.SetWindowPos(nullptr, placement.x, placement.y, placement.cx, placement.cy,
                            SWP_NOZORDER | SWP_NOACTIVATE);
     frame.ShowWindow(SW_SHOWNORMAL);
+}
+
+bool CPlayerApp::OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI)
+{
+    static const CCmdEntry<CPlayerApp> table[] = {
+        {ID_APP_ABOUT, &CPlayerApp::OnAppAbout, nullptr},
+    };
+    return DispatchCmd(this, table, nID, nCode, pCmdUI) || CWinApp::OnCmdTable(nID, nCode, pCmdUI);
+}
+
+void CPlayerApp::OnAppAbout()
+{
+    CAboutDlg dlg;
+    dlg.DoModal();
 }
 
 int CPlayerApp::ExitInstance()

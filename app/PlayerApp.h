@@ -30,7 +30,12 @@ public:
     // gives false.
     static bool AcceptOsVersion(int nVersionCode);
 
+protected:
+    // Help > About.
+    bool OnCmdTable(UINT nID, ECmdMsg nCode, CCmdUI* pCmdUI) override;
+
 private:
+    void OnAppAbout();
     bool OpenCommandLineMovie();
     void ShowFirstState();
 

@@ -133,6 +133,24 @@ void QRVAviFile::Close()
     Reset();
 }
 
+// The name the platform's AVI library is given: the file's short name,
+// where the file system has one. Wine's library passes names through the
+// ANSI code page and through fixed buffers: it cannot open names with
+// letters outside that code page, refuses paths of some 200 characters and
+// crashes on longer ones. Messages still show the name the user gave.
+std::wstring QRVAviFile::PlatformPath(const wchar_t* pszPath)
+{
+    const DWORD nSize = ::GetShortPathNameW(pszPath, nullptr, 0);
+    if (nSize == 0)
+        return pszPath;
+    std::wstring strShort(nSize, L'\0');
+    const DWORD nLength = ::GetShortPathNameW(pszPath, &strShort[0], nSize);
+    if (nLength == 0 || nLength >= nSize)
+        return pszPath;
+    strShort.resize(nLength);
+    return strShort;
+}
+
 bool QRVAviFile::Open(const wchar_t* pszPath)
 {
     if (IsOpen())
@@ -140,7 +158,7 @@ bool QRVAviFile::Open(const wchar_t* pszPath)
     if (pszPath == nullptr)
         return false;
     PAVIFILE pFile = nullptr;
-    const HRESULT hr = AVIFileOpenW(&pFile, pszPath, m_nOpenMode, nullptr);
+    const HRESULT hr = AVIFileOpenW(&pFile, PlatformPath(pszPath).c_str(), m_nOpenMode, nullptr);
     if (hr != AVIERR_OK || pFile == nullptr) {
         if (pFile != nullptr)
             AVIFileRelease(pFile);

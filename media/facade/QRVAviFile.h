@@ -12,6 +12,8 @@
 // until the next request on the same facade.
 #pragma once
 
+#include <string>
+
 #include <windows.h>
 #include <vfw.h>
 
@@ -45,6 +47,8 @@ public:
     // Opens the movie and lists its streams. On failure the user has seen the
     // message that applies, and nothing is held.
     bool Open(const wchar_t* pszPath);
+    // The name under which the platform's AVI library is given the file.
+    static std::wstring PlatformPath(const wchar_t* pszPath);
     // Releases streams, frame readers, decoders, buffers and the file.
     void Close();
 

@@ -37,12 +37,19 @@ public:
 
     bool IsStarted() const { return m_process.IsValid(); }
 
-    // Its main window once the program idles in its message loop.
+    // Its main window once the program idles and the window is shown. (A
+    // program may idle before it shows its window: the sound system, set
+    // up while the window is made, can wait for messages.)
     HWND WaitForMainWindow() const
     {
         if (::WaitForInputIdle(m_process.Get(), HANG_GUARD_MS) != 0)
             return nullptr;
-        return FindPlayerWindow(m_dwProcessId);
+        const DWORD dwStart = ::GetTickCount();
+        HWND hWnd = FindPlayerWindow(m_dwProcessId);
+        while ((hWnd == nullptr || !::IsWindowVisible(hWnd)) && ::GetTickCount() - dwStart < HANG_GUARD_MS &&
+               ::WaitForSingleObject(m_process.Get(), 10) == WAIT_TIMEOUT)
+            hWnd = FindPlayerWindow(m_dwProcessId);
+        return hWnd;
     }
 
     // Exit code once it has ended; 0xFFFFFFFF on a hang.
