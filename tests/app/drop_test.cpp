@@ -1,6 +1,6 @@
 // Movies dragged onto the player's frame through this process's real OLE
-// drag and drop: what is accepted, what opens, and what is refused while a
-// window of the player's own is in front.
+// drag and drop: what is accepted, what opens, and what is refused, also
+// while a dialog of the player is open.
 #include <string>
 #include <vector>
 
@@ -10,6 +10,7 @@
 #include "TestFile.h"
 #include "numbered_movies.h"
 #include "player_fixture.h"
+#include "resource.h"
 
 namespace {
 
@@ -90,32 +91,14 @@ TEST(FrameDrops, TheFirstMovieOfTheDraggedFilesOpens)
     EXPECT_TRUE(player.Boxes().empty());
 }
 
-TEST(FrameDrops, RefusedWithoutAMovieOrWhileAWindowOfThePlayerIsInFront)
+TEST(FrameDrops, FilesThatAreNoMoviesAreRefused)
 {
-    CTestFile movie("drop_refused.avi");
-    CNumberedMovie numbered;
-    numbered.nFrames = 4;
-    ASSERT_EQ("", WriteNumberedMovie(movie.WidePath(), numbered));
     CPlayer player(L"");
     ASSERT_TRUE(player.IsStarted());
     DWORD dwEffect = 0;
-    EXPECT_EQ(DRAGDROP_S_CANCEL, DropOnPlayer(player, {movie.WidePath() + L".txt"}, dwEffect, 20));
-
-    // An owned window in front, as a dialog of the player would be.
-    HWND hDialog = ::CreateWindowExW(0, L"STATIC", L"dialog", WS_POPUP | WS_VISIBLE | WS_CAPTION,
-                                     0, 0, 100, 60, player.Frame().m_hWnd, nullptr, nullptr, nullptr);
-    ASSERT_NE(nullptr, hDialog);
-    ::SetActiveWindow(hDialog);
-    ASSERT_EQ(hDialog, ::GetLastActivePopup(player.Frame().m_hWnd));
-    EXPECT_EQ(DRAGDROP_S_CANCEL,
-              DragFilesTo(ViewCentre(player), {movie.WidePath()}, false, dwEffect, 20));
+    EXPECT_EQ(DRAGDROP_S_CANCEL, DropOnPlayer(player, {TempFolder() + L"notes.txt", L"C:\\a.avi.txt"}, dwEffect, 20));
     EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), dwEffect);
-    ::DestroyWindow(hDialog);
     EXPECT_TRUE(player.View().m_strOpenFile.empty());
-
-    // Gone: the same drag is taken.
-    EXPECT_EQ(DRAGDROP_S_DROP, DropOnPlayer(player, {movie.WidePath()}, dwEffect));
-    EXPECT_TRUE(AwaitOpen(player, movie.WidePath()));
 }
 
 TEST(FrameDrops, ADamagedMovieGetsTheMessageAndThePlayerGoesOn)
@@ -137,3 +120,52 @@ TEST(FrameDrops, ADamagedMovieGetsTheMessageAndThePlayerGoesOn)
     EXPECT_TRUE(::IsWindow(player.Frame().m_hWnd));
 }
 
+
+// The frame's registered target asked through COM while a modal dialog of
+// the player runs its own loop.
+TEST(FrameDrops, RefusedWhileTheAboutBoxOrTheOpenDialogIsOpen)
+{
+    CTestFile movie("drop_modal.avi");
+    CNumberedMovie numbered;
+    numbered.nFrames = 4;
+    ASSERT_EQ("", WriteNumberedMovie(movie.WidePath(), numbered));
+    CPlayer player(L"");
+    ASSERT_TRUE(player.IsStarted());
+    static CPlayer* s_pPlayer;
+    static std::wstring s_strMovie;
+    static DWORD s_dwEffect;
+    static bool s_bAsked;
+    s_pPlayer = &player;
+    s_strMovie = movie.WidePath();
+    for (UINT nCommand : {ID_APP_ABOUT, ID_FILE_OPEN}) {
+        SCOPED_TRACE(nCommand);
+        s_dwEffect = DROPEFFECT_COPY;
+        s_bAsked = false;
+        // Runs inside the dialog's loop: a drag enters and leaves, then the
+        // dialog is cancelled.
+        const UINT_PTR nTimer = ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR nID, DWORD) {
+            HWND hDialog = ::GetLastActivePopup(s_pPlayer->Frame().m_hWnd);
+            if (hDialog == s_pPlayer->Frame().m_hWnd || s_bAsked)
+                return;
+            s_bAsked = true;
+            ::KillTimer(nullptr, nID);
+            CDropData data({s_strMovie});
+            IDropTarget* pTarget = s_pPlayer->Frame().GetDropTarget();
+            const POINT pt = ViewCentre(*s_pPlayer);
+            pTarget->DragEnter(&data, MK_LBUTTON, POINTL{pt.x, pt.y}, &s_dwEffect);
+            pTarget->DragLeave();
+            ::PostMessageW(hDialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        player.Command(nCommand);
+        ::KillTimer(nullptr, nTimer);
+        EXPECT_TRUE(s_bAsked);
+        EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), s_dwEffect);
+    }
+    // No dialog: the same drag is taken.
+    CDropData data({movie.WidePath()});
+    DWORD dwEffect = DROPEFFECT_COPY;
+    const POINT pt = ViewCentre(player);
+    player.Frame().GetDropTarget()->DragEnter(&data, MK_LBUTTON, POINTL{pt.x, pt.y}, &dwEffect);
+    player.Frame().GetDropTarget()->DragLeave();
+    EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_COPY), dwEffect);
+}
