@@ -31,12 +31,8 @@ TEST(AboutBox, HelpAboutShowsTheVersionAndTheLinkModallyOverTheFrame)
         std::wstring strVersion, strLinkText, strLinkAddress;
     } seen;
     CFileDialogDriver driver([&] {
-        HWND hDlg = nullptr;
-        seen.bShown = WaitUntilTrue([&] {
-            const std::vector<HWND> found = FindProcessDialogs(nullptr);
-            hDlg = found.empty() ? nullptr : found.front();
-            return hDlg != nullptr;
-        });
+        const HWND hDlg = WaitForProcessDialog();
+        seen.bShown = hDlg != nullptr;
         if (!seen.bShown)
             return;
         seen.hOwner = ::GetWindow(hDlg, GW_OWNER);

@@ -121,8 +121,35 @@ TEST(FrameDrops, ADamagedMovieGetsTheMessageAndThePlayerGoesOn)
 }
 
 
-// The frame's registered target asked through COM while a modal dialog of
-// the player runs its own loop.
+namespace {
+
+// What a drag asked inside a dialog's loop saw.
+struct CAskedInDialog {
+    CPlayer* pPlayer = nullptr;
+    std::wstring strMovie;
+    DWORD dwEffect = DROPEFFECT_COPY;
+    bool bAsked = false;
+} s_asked;
+
+// A timer inside the dialog's loop: a drag enters the frame's registered
+// target and leaves, then the dialog is cancelled.
+void CALLBACK AskDuringDialog(HWND, UINT, UINT_PTR nID, DWORD)
+{
+    HWND hDialog = ::GetLastActivePopup(s_asked.pPlayer->Frame().m_hWnd);
+    if (hDialog == s_asked.pPlayer->Frame().m_hWnd || s_asked.bAsked)
+        return;
+    s_asked.bAsked = true;
+    ::KillTimer(nullptr, nID);
+    CDropData data({s_asked.strMovie});
+    IDropTarget* pTarget = s_asked.pPlayer->Frame().GetDropTarget();
+    const POINT pt = ViewCentre(*s_asked.pPlayer);
+    pTarget->DragEnter(&data, MK_LBUTTON, POINTL{pt.x, pt.y}, &s_asked.dwEffect);
+    pTarget->DragLeave();
+    ::PostMessageW(hDialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+}  // namespace
+
 TEST(FrameDrops, RefusedWhileTheAboutBoxOrTheOpenDialogIsOpen)
 {
     CTestFile movie("drop_modal.avi");
@@ -131,35 +158,17 @@ TEST(FrameDrops, RefusedWhileTheAboutBoxOrTheOpenDialogIsOpen)
     ASSERT_EQ("", WriteNumberedMovie(movie.WidePath(), numbered));
     CPlayer player(L"");
     ASSERT_TRUE(player.IsStarted());
-    static CPlayer* s_pPlayer;
-    static std::wstring s_strMovie;
-    static DWORD s_dwEffect;
-    static bool s_bAsked;
-    s_pPlayer = &player;
-    s_strMovie = movie.WidePath();
+    s_asked.pPlayer = &player;
+    s_asked.strMovie = movie.WidePath();
     for (UINT nCommand : {ID_APP_ABOUT, ID_FILE_OPEN}) {
         SCOPED_TRACE(nCommand);
-        s_dwEffect = DROPEFFECT_COPY;
-        s_bAsked = false;
-        // Runs inside the dialog's loop: a drag enters and leaves, then the
-        // dialog is cancelled.
-        const UINT_PTR nTimer = ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR nID, DWORD) {
-            HWND hDialog = ::GetLastActivePopup(s_pPlayer->Frame().m_hWnd);
-            if (hDialog == s_pPlayer->Frame().m_hWnd || s_bAsked)
-                return;
-            s_bAsked = true;
-            ::KillTimer(nullptr, nID);
-            CDropData data({s_strMovie});
-            IDropTarget* pTarget = s_pPlayer->Frame().GetDropTarget();
-            const POINT pt = ViewCentre(*s_pPlayer);
-            pTarget->DragEnter(&data, MK_LBUTTON, POINTL{pt.x, pt.y}, &s_dwEffect);
-            pTarget->DragLeave();
-            ::PostMessageW(hDialog, WM_COMMAND, IDCANCEL, 0);
-        });
+        s_asked.dwEffect = DROPEFFECT_COPY;
+        s_asked.bAsked = false;
+        const UINT_PTR nTimer = ::SetTimer(nullptr, 0, 100, AskDuringDialog);
         player.Command(nCommand);
         ::KillTimer(nullptr, nTimer);
-        EXPECT_TRUE(s_bAsked);
-        EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), s_dwEffect);
+        EXPECT_TRUE(s_asked.bAsked);
+        EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), s_asked.dwEffect);
     }
     // No dialog: the same drag is taken.
     CDropData data({movie.WidePath()});

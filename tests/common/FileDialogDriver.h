@@ -83,19 +83,26 @@ inline std::vector<HWND> FindProcessDialogs(const std::wstring* pstrTitle)
     return search.found;
 }
 
-// The file dialog of this process titled strTitle, once it shows (its
-// initialisation is over by then); null after the timeout.
-inline HWND WaitForFileDialog(const std::wstring& strTitle, DWORD nTimeoutMs = 20000)
+// The first dialog of this process titled *pstrTitle (any title when
+// null), once it shows (its initialisation is over by then); null after
+// the timeout.
+inline HWND WaitForProcessDialog(const std::wstring* pstrTitle = nullptr, DWORD nTimeoutMs = 20000)
 {
     HWND hDlg = nullptr;
     WaitUntilTrue(
         [&] {
-            std::vector<HWND> found = FindProcessDialogs(&strTitle);
+            std::vector<HWND> found = FindProcessDialogs(pstrTitle);
             hDlg = found.empty() ? nullptr : found.front();
             return hDlg != nullptr;
         },
         nTimeoutMs);
     return hDlg;
+}
+
+// The file dialog of this process titled strTitle.
+inline HWND WaitForFileDialog(const std::wstring& strTitle, DWORD nTimeoutMs = 20000)
+{
+    return WaitForProcessDialog(&strTitle, nTimeoutMs);
 }
 
 // The first descendant of hParent with control id nID (nID < 0: any) and

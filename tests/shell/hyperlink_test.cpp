@@ -560,12 +560,8 @@ TEST(HyperLink, TabDrawsTheFocusRectangleAndSpaceOpensTheLink)
         COLORREF crText = CLR_INVALID;
     } seen;
     CFileDialogDriver driver([&] {
-        HWND hDlg = nullptr;
-        seen.bShown = WaitUntilTrue([&] {
-            const std::vector<HWND> found = FindProcessDialogs(nullptr);
-            hDlg = found.empty() ? nullptr : found.front();
-            return hDlg != nullptr;
-        });
+        const HWND hDlg = WaitForProcessDialog();
+        seen.bShown = hDlg != nullptr;
         if (!seen.bShown)
             return;
         const HWND hLink = ::GetDlgItem(hDlg, IDC_ABOUT_LINK);
