@@ -38,8 +38,12 @@ bool COleDropTarget::Register(CWnd* pWnd)
 
 void COleDropTarget::Revoke()
 {
-    if (m_hWnd != nullptr)
+    if (m_hWnd != nullptr) {
         ::RevokeDragDrop(m_hWnd);
+        // A drag source in another process may still hold a proxy: its
+        // calls must not reach an object that is about to go.
+        ::CoDisconnectObject(static_cast<IDropTarget*>(this), 0);
+    }
     m_hWnd = nullptr;
     ForgetData();
 }
