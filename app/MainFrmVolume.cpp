@@ -70,8 +70,12 @@ void CMainFrame::OnUpdateVolumeUp(CCmdUI& cmdUI)
         cmdUI.Enable(m_volume.IsOpen());
         return;
     }
+    // Also at the maximum while muted: the command still unmutes there.
     int nVolume = 0;
-    cmdUI.Enable(m_volume.GetValue(FRAME_WAVE_OUT_LINE, VK_VOLUME_CONTROL, nVolume) && nVolume < m_nVolumeMax);
+    int nMuted = 0;
+    cmdUI.Enable(m_volume.GetValue(FRAME_WAVE_OUT_LINE, VK_VOLUME_CONTROL, nVolume) &&
+                 (nVolume < m_nVolumeMax ||
+                  (m_volume.GetValue(FRAME_WAVE_OUT_LINE, VK_MUTE_CONTROL, nMuted) && nMuted != 0)));
 }
 
 void CMainFrame::OnUpdateVolumeDown(CCmdUI& cmdUI)

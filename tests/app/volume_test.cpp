@@ -216,14 +216,14 @@ TEST_F(SystemVolume, KeysChangeTheVolumeThePopupFollowsAndExitPutsItBack)
         EXPECT_EQ(BST_UNCHECKED, mute.GetCheck());
         EXPECT_EQ(m_probe.Volume() / slider.GetDivisor() * slider.GetDivisor(), slider.ReadThumb());
 
-        // At the ends the step that cannot go further is refused; the
-        // handler itself, at the maximum, writes no volume but unmutes.
+        // At the maximum Ctrl+Up writes no volume but still unmutes; once
+        // unmuted there, it is refused.
         m_probe.Set(65535, 1);
-        EXPECT_FALSE(player.IsEnabled(ID_VOLUME_UP));
         EXPECT_TRUE(player.IsEnabled(ID_VOLUME_DOWN));
-        frame.OnCmdMsg(ID_VOLUME_UP, CN_COMMAND, nullptr);
+        player.Command(ID_VOLUME_UP);
         EXPECT_EQ(65535, m_probe.Volume());
         EXPECT_EQ(0, m_probe.Muted());
+        EXPECT_FALSE(player.IsEnabled(ID_VOLUME_UP));
         m_probe.Set(0, 0);
         EXPECT_TRUE(player.IsEnabled(ID_VOLUME_UP));
         EXPECT_FALSE(player.IsEnabled(ID_VOLUME_DOWN));
