@@ -101,8 +101,10 @@ private:
 
     // The system volume and its popup (in MainFrmVolume.cpp).
     void CreateVolume();
-    void OnVolumeUp();
-    void OnVolumeDown();
+    // A step up or down, which also unmutes.
+    void StepVolume(bool bUp);
+    void OnVolumeUp() { StepVolume(true); }
+    void OnVolumeDown() { StepVolume(false); }
     void OnVolumeMute();
     void OnVolumePopup();
     void OnUpdateVolumeUp(CCmdUI& cmdUI);

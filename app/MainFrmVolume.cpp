@@ -35,17 +35,10 @@ void CMainFrame::RefreshVolumePopup()
         m_dlgVolume.Refresh();
 }
 
-void CMainFrame::OnVolumeUp()
+void CMainFrame::StepVolume(bool bUp)
 {
-    m_volume.Step(true, FRAME_WAVE_OUT_LINE, VK_VOLUME_CONTROL);
-    m_volume.SetValue(0, FRAME_WAVE_OUT_LINE, VK_MUTE_CONTROL);
-    RefreshVolumePopup();
-}
-
-void CMainFrame::OnVolumeDown()
-{
-    m_volume.Step(false, FRAME_WAVE_OUT_LINE, VK_VOLUME_CONTROL);
-    m_volume.SetValue(0, FRAME_WAVE_OUT_LINE, VK_MUTE_CONTROL);
+    m_volume.Step(bUp, FRAME_WAVE_OUT_LINE, VK_VOLUME_CONTROL);
+    m_volume.SetValue(0, FRAME_WAVE_OUT_LINE, VK_MUTE_CONTROL);  // and unmuted
     RefreshVolumePopup();
 }
 

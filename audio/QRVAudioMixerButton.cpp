@@ -29,7 +29,7 @@ bool QRVAudioMixerButton::Init(DWORD destinationType, DWORD sourceType, DWORD co
         (!bMultiple || static_cast<DWORD>(m_nItemIndex) < m_control.cMultipleItems)) {
         ReadDetails();
         ::EnableWindow(m_hWnd, TRUE);
-        SetCheck(IsOn() ? BST_CHECKED : BST_UNCHECKED);
+        ShowValue();
         return true;
     }
     Unbind();
@@ -41,7 +41,7 @@ void QRVAudioMixerButton::Toggle()
     if (!IsBound() || m_pValues == nullptr)
         return;
     m_pValues[m_nItemIndex] = IsOn() ? 0 : 1;
-    SetCheck(IsOn() ? BST_CHECKED : BST_UNCHECKED);
+    ShowValue();
     WriteDetails();
 }
 
@@ -57,7 +57,7 @@ LRESULT QRVAudioMixerButton::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
     case MM_MIXM_CONTROL_CHANGE:
         if (IsBound() && reinterpret_cast<HMIXER>(wParam) == m_hMixer &&
             static_cast<DWORD>(lParam) == m_control.dwControlID && ReadDetails())
-            SetCheck(IsOn() ? BST_CHECKED : BST_UNCHECKED);
+            ShowValue();
         return 0;
     case WM_DESTROY:
         Release();

@@ -16,6 +16,8 @@ public:
     void Toggle();
     // The value at the item index, as last read or written.
     bool IsOn() const { return m_pValues != nullptr && m_pValues[m_nItemIndex] != 0; }
+    // The check shows that value.
+    void ShowValue() { SetCheck(IsOn() ? BST_CHECKED : BST_UNCHECKED); }
 
     bool PrepareDetails() override;
     void Release() override {}

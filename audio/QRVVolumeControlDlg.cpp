@@ -25,7 +25,7 @@ void QRVVolumeControlDlg::Refresh()
     if (m_sliderVolume.IsBound() && m_sliderVolume.ReadDetails())
         m_sliderVolume.ShowValue();
     if (m_btnMute.IsBound() && m_btnMute.ReadDetails())
-        m_btnMute.SetCheck(m_btnMute.IsOn() ? BST_CHECKED : BST_UNCHECKED);
+        m_btnMute.ShowValue();
 }
 
 bool QRVVolumeControlDlg::PreTranslateMessage(MSG* pMsg)

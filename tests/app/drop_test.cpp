@@ -152,14 +152,12 @@ void CALLBACK AskDuringDialog(HWND, UINT, UINT_PTR nID, DWORD)
 
 TEST(FrameDrops, RefusedWhileTheAboutBoxOrTheOpenDialogIsOpen)
 {
-    CTestFile movie("drop_modal.avi");
-    CNumberedMovie numbered;
-    numbered.nFrames = 4;
-    ASSERT_EQ("", WriteNumberedMovie(movie.WidePath(), numbered));
+    const CMovieAt movie(TempFolder() + L"vistrel_drop_modal_" + std::to_wstring(::GetCurrentProcessId()) + L".avi");
+    ASSERT_EQ("", movie.Error());
     CPlayer player(L"");
     ASSERT_TRUE(player.IsStarted());
     s_asked.pPlayer = &player;
-    s_asked.strMovie = movie.WidePath();
+    s_asked.strMovie = movie.Path();
     for (UINT nCommand : {ID_APP_ABOUT, ID_FILE_OPEN}) {
         SCOPED_TRACE(nCommand);
         s_asked.dwEffect = DROPEFFECT_COPY;
@@ -171,7 +169,7 @@ TEST(FrameDrops, RefusedWhileTheAboutBoxOrTheOpenDialogIsOpen)
         EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), s_asked.dwEffect);
     }
     // No dialog: the same drag is taken.
-    CDropData data({movie.WidePath()});
+    CDropData data({movie.Path()});
     DWORD dwEffect = DROPEFFECT_COPY;
     const POINT pt = ViewCentre(player);
     player.Frame().GetDropTarget()->DragEnter(&data, MK_LBUTTON, POINTL{pt.x, pt.y}, &dwEffect);

@@ -54,11 +54,6 @@ TEST(HyperLinkRules, HandlerCommandLineCutsTheArgumentAndAppendsTheAddress)
     }
 }
 
-bool SameRect(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 TEST(HyperLinkRules, SizedRectFollowsTheAlignment)
 {
     const RECT rc{10, 20, 110, 50};  // 100 x 30
@@ -80,7 +75,7 @@ TEST(HyperLinkRules, SizedRectFollowsTheAlignment)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszName);
         const RECT rcSized = CHyperLink::SizedRect(rc, c.szText, c.dwStyle);
-        EXPECT_TRUE(SameRect(c.rcSized, rcSized))
+        EXPECT_TRUE(::EqualRect(&c.rcSized, &rcSized))
             << rcSized.left << "," << rcSized.top << "," << rcSized.right << "," << rcSized.bottom;
     }
 }
@@ -198,7 +193,7 @@ TEST(HyperLink, SizesItselfToItsTextInAnUnderlinedCopyOfItsFont)
         const RECT rc = RectInParent(hStatic);
         if (!c.bFont) {
             EXPECT_EQ(0u, link.GetLinkStyle() & QRVCtrl::HLS_SIZETOTEXT);
-            EXPECT_TRUE(SameRect(rcItem, rc));
+            EXPECT_TRUE(::EqualRect(&rcItem, &rc));
             ::DestroyWindow(hStatic);
             continue;
         }
