@@ -79,6 +79,27 @@ uint32_t CFile::Read(void* pBuffer, uint32_t nCount)
     return nTotal;
 }
 
+uint32_t CFile::ReadAt(void* pBuffer, uint32_t nCount, uint64_t nOffset)
+{
+    if (m_hFile == nullptr || (pBuffer == nullptr && nCount != 0))
+        return 0;
+    uint32_t nTotal = 0;
+    while (nTotal < nCount) {
+        // A positioned read: one call instead of a seek and a read.
+        OVERLAPPED at = {};
+        const uint64_t nAt = nOffset + nTotal;
+        at.Offset = static_cast<DWORD>(nAt & 0xFFFFFFFF);
+        at.OffsetHigh = static_cast<DWORD>(nAt >> 32);
+        DWORD nRead = 0;
+        if (!ReadFile(static_cast<HANDLE>(m_hFile), static_cast<uint8_t*>(pBuffer) + nTotal, nCount - nTotal,
+                      &nRead, &at) ||
+            nRead == 0)
+            break;
+        nTotal += nRead;
+    }
+    return nTotal;
+}
+
 #else  // POSIX
 
 bool CFile::Open(const CFileChar* pszPath, uint32_t nOpenFlags)
@@ -135,6 +156,23 @@ uint32_t CFile::Read(void* pBuffer, uint32_t nCount)
     uint32_t nTotal = 0;
     while (nTotal < nCount) {
         const ssize_t n = ::read(m_nFd, static_cast<uint8_t*>(pBuffer) + nTotal, nCount - nTotal);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        nTotal += static_cast<uint32_t>(n);
+    }
+    return nTotal;
+}
+
+uint32_t CFile::ReadAt(void* pBuffer, uint32_t nCount, uint64_t nOffset)
+{
+    if (m_nFd < 0 || (pBuffer == nullptr && nCount != 0) || nOffset > static_cast<uint64_t>(INT64_MAX) - nCount)
+        return 0;
+    uint32_t nTotal = 0;
+    while (nTotal < nCount) {
+        const ssize_t n = ::pread(m_nFd, static_cast<uint8_t*>(pBuffer) + nTotal, nCount - nTotal,
+                                  static_cast<off_t>(nOffset + nTotal));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "gdiguards.h"
 
@@ -37,6 +38,24 @@ long FormatSize(PAVISTREAM pStream, long nPos)
     return cb;
 }
 
+// Reads a platform stream's format (at its start) and information and hands
+// them to adopt; false when a read fails.
+template <typename Adopt>
+bool ReadPlatformStream(PAVISTREAM pStream, Adopt adopt)
+{
+    const long nStart = AVIStreamStart(pStream);
+    const long cb = FormatSize(pStream, nStart);
+    if (cb == 0)
+        return false;
+    std::vector<uint8_t> format(static_cast<size_t>(cb));
+    AVISTREAMINFOW info = {};
+    long cbRead = cb;
+    if (AVIStreamReadFormat(pStream, nStart, format.data(), &cbRead) != AVIERR_OK ||
+        AVIStreamInfoW(pStream, &info, sizeof info) != AVIERR_OK)
+        return false;
+    return adopt(format, info);
+}
+
 }  // namespace
 
 QRVStreamTime QRVAviFile::StreamTimeOf(const AVISTREAMINFOW& info)
@@ -62,6 +81,7 @@ QRVAviFile::~QRVAviFile()
 void QRVAviFile::Reset()
 {
     m_pFile = nullptr;
+    m_bOwnReader = false;
     std::memset(&m_fileInfo, 0, sizeof m_fileInfo);
     m_nAudioStreams = 0;
     m_nVideoStreams = 0;
@@ -157,6 +177,16 @@ bool QRVAviFile::Open(const wchar_t* pszPath)
         Close();
     if (pszPath == nullptr)
         return false;
+    // Screen recordings are read by our own reader, damaged ones included;
+    // the platform's library sees only movies of other codecs.
+    if (m_direct.OpenMovie(pszPath) == ODML_OK && m_direct.IsScreenMovie())
+        return OpenWithOwnReader(pszPath);
+    m_direct.Reset();
+    return OpenWithPlatform(pszPath);
+}
+
+bool QRVAviFile::OpenWithPlatform(const wchar_t* pszPath)
+{
     PAVIFILE pFile = nullptr;
     const HRESULT hr = AVIFileOpenW(&pFile, PlatformPath(pszPath).c_str(), m_nOpenMode, nullptr);
     if (hr != AVIERR_OK || pFile == nullptr) {
@@ -204,21 +234,21 @@ bool QRVAviFile::Open(const wchar_t* pszPath)
 
 bool QRVAviFile::OpenAudioStream(uint32_t nIndex)
 {
-    PAVISTREAM pStream = m_audioHandles[nIndex];
-    const long nStart = AVIStreamStart(pStream);
-    const long cb = FormatSize(pStream, nStart);
-    if (cb == 0)
-        return false;
-    const size_t cbAlloc = std::max<size_t>(static_cast<size_t>(cb), AVF_MIN_WAVE_FORMAT);
+    return ReadPlatformStream(m_audioHandles[nIndex], [&](const std::vector<uint8_t>& format,
+                                                          const AVISTREAMINFOW& info) {
+        return AdoptAudioStream(nIndex, format.data(), static_cast<uint32_t>(format.size()), info);
+    });
+}
+
+bool QRVAviFile::AdoptAudioStream(uint32_t nIndex, const uint8_t* pStored, uint32_t cb,
+                                  const AVISTREAMINFOW& info)
+{
+    const size_t cbAlloc = std::max<size_t>(cb, AVF_MIN_WAVE_FORMAT);
     CBuffer pFormat(new (std::nothrow) uint8_t[cbAlloc]());
-    std::unique_ptr<AVISTREAMINFOW> pInfo(new (std::nothrow) AVISTREAMINFOW());
+    std::unique_ptr<AVISTREAMINFOW> pInfo(new (std::nothrow) AVISTREAMINFOW(info));
     if (!pFormat || !pInfo)
         return false;
-    long cbRead = cb;
-    if (AVIStreamReadFormat(pStream, nStart, pFormat.get(), &cbRead) != AVIERR_OK)
-        return false;
-    if (AVIStreamInfoW(pStream, pInfo.get(), sizeof(AVISTREAMINFOW)) != AVIERR_OK)
-        return false;
+    std::memcpy(pFormat.get(), pStored, cb);
     // Short stored formats: the fields they lack read as 0 (the buffer
     // started zeroed), which is what the wave engine expects.
     auto* pWave = reinterpret_cast<WAVEFORMATEX*>(pFormat.get());
@@ -234,24 +264,23 @@ bool QRVAviFile::OpenAudioStream(uint32_t nIndex)
 
 bool QRVAviFile::OpenVideoStream(uint32_t nIndex)
 {
-    PAVISTREAM pStream = m_videoHandles[nIndex];
-    const long nStart = AVIStreamStart(pStream);
-    const long cb = FormatSize(pStream, nStart);
-    if (cb == 0)
-        return false;
+    return ReadPlatformStream(m_videoHandles[nIndex], [&](const std::vector<uint8_t>& format,
+                                                          const AVISTREAMINFOW& info) {
+        return AdoptVideoStream(nIndex, format.data(), static_cast<uint32_t>(format.size()), info);
+    });
+}
+
+bool QRVAviFile::AdoptVideoStream(uint32_t nIndex, const uint8_t* pStored, uint32_t cb,
+                                  const AVISTREAMINFOW& info)
+{
     // Room for a whole header and 256 colours whatever the file stores, so
     // that every field and colour read later stays inside the buffer.
-    const uint32_t cbAlloc =
-        std::max<uint32_t>(static_cast<uint32_t>(cb), AVF_HEADER_BYTES + 4 * AVF_MAX_COLORS);
+    const uint32_t cbAlloc = std::max<uint32_t>(cb, AVF_HEADER_BYTES + 4 * AVF_MAX_COLORS);
     CBuffer pFormat(new (std::nothrow) uint8_t[cbAlloc]());
-    std::unique_ptr<AVISTREAMINFOW> pInfo(new (std::nothrow) AVISTREAMINFOW());
+    std::unique_ptr<AVISTREAMINFOW> pInfo(new (std::nothrow) AVISTREAMINFOW(info));
     if (!pFormat || !pInfo)
         return false;
-    long cbRead = cb;
-    if (AVIStreamReadFormat(pStream, nStart, pFormat.get(), &cbRead) != AVIERR_OK)
-        return false;
-    if (AVIStreamInfoW(pStream, pInfo.get(), sizeof(AVISTREAMINFOW)) != AVIERR_OK)
-        return false;
+    std::memcpy(pFormat.get(), pStored, cb);
     const auto* pHeader = reinterpret_cast<const BITMAPINFOHEADER*>(pFormat.get());
     if (pHeader->biCompression == AVF_QRVC) {
         CBuffer pOutput(new (std::nothrow) uint8_t[cbAlloc]);
@@ -297,7 +326,10 @@ long QRVAviFile::VideoSampleToTime(uint32_t nIndex, long nSample) const
 
 long QRVAviFile::GetAudioReadSize(uint32_t nIndex)
 {
-    if (nIndex >= m_nAudioStreams)
+    // Our own reader would report the whole track as one convenient read;
+    // like the platform under Wine it reports nothing, and the sound player
+    // keeps its own buffer size.
+    if (nIndex >= m_nAudioStreams || m_bOwnReader)
         return 0;
     long nBytes = 0;
     long nSamples = 0;

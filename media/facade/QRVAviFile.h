@@ -1,5 +1,8 @@
-// The player's single door to a movie file. Opens it with the platform's AVI
-// file library, lists up to five sound and five picture streams, keeps their
+// The player's single door to a movie file. A movie whose picture streams
+// are all "qrvc" and whose sound is PCM is served by our own reader alone
+// (QRVAviFile20::OpenMovie), whole or damaged, without the platform's AVI
+// library; any other movie is opened with that library. Lists up to five
+// sound and five picture streams, keeps their
 // formats, hands out the picture that belongs to a movie time ("qrvc" streams
 // decoded by our own decoder, everything else by the platform's frame
 // decompressor), keeps the colour table of 8-bit pictures in step with the
@@ -19,6 +22,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "QRVAviFile20.h"
 #include "QRVStreamTime.h"
@@ -83,7 +87,9 @@ public:
     // out: bytes read); the cursor moves past the samples read.
     bool ReadAudioSamples(uint32_t nIndex, long& nCursor, void* pBuffer, long& nBytes);
 
-    bool IsOpen() const { return m_pFile != nullptr; }
+    bool IsOpen() const { return m_pFile != nullptr || m_bOwnReader; }
+    // Whether our own reader serves the whole movie (no platform file).
+    bool IsServedByOwnReader() const { return m_bOwnReader; }
     uint32_t GetVideoStreamCount() const { return m_nVideoStreams; }
     uint32_t GetAudioStreamCount() const { return m_nAudioStreams; }
 
@@ -107,8 +113,16 @@ private:
     using CBuffer = std::unique_ptr<uint8_t[]>;
 
     void Reset();
+    bool OpenWithPlatform(const wchar_t* pszPath);
+    bool OpenWithOwnReader(const wchar_t* pszPath);
     bool OpenAudioStream(uint32_t nIndex);
     bool OpenVideoStream(uint32_t nIndex);
+    bool AdoptAudioStream(uint32_t nIndex, const uint8_t* pFormat, uint32_t cb, const AVISTREAMINFOW& info);
+    bool AdoptVideoStream(uint32_t nIndex, const uint8_t* pFormat, uint32_t cb, const AVISTREAMINFOW& info);
+    bool OwnStreamInfo(int32_t nStream, AVISTREAMINFOW& info) const;
+    long VideoStart(uint32_t nIndex) const;
+    long VideoLength(uint32_t nIndex) const;
+    bool ReadFormatChange(uint32_t nIndex, long nFrame, long& nPosition, std::vector<uint8_t>& format);
     void ShowOpenFailure(const wchar_t* pszPath, HRESULT hr) const;
     void ShowNoStreams(const wchar_t* pszPath) const;
     void ShowNoDecompressor(uint32_t nIndex) const;
@@ -127,7 +141,8 @@ private:
     uint8_t* PaletteSlot(uint32_t nIndex) { return m_palettes + AVF_PALETTE_SLOT * nIndex; }
 
     CAviLibrary m_library;  // first in, last out: everything below uses it
-    QRVAviFile20 m_direct;  // our own OpenDML reader of the same file: direct reads past 1 GiB
+    QRVAviFile20 m_direct;  // our own reader: the whole movie, or direct reads past 1 GiB
+    bool m_bOwnReader = false;  // m_direct serves the movie alone; no platform file
     DWORD m_nOpenMode = OF_SHARE_DENY_WRITE;
     PAVIFILE m_pFile = nullptr;
     AVIFILEINFOW m_fileInfo = {};

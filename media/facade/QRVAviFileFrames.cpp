@@ -73,9 +73,8 @@ bool QRVAviFile::GetFrameAtSample(uint32_t nIndex, long nSample, BITMAPINFOHEADE
         *ppBits = nullptr;
     if (nIndex >= m_nVideoStreams)
         return false;
-    PAVISTREAM pStream = m_videoHandles[nIndex];
-    const long nStart = AVIStreamStart(pStream);
-    const long nLength = AVIStreamLength(pStream);
+    const long nStart = VideoStart(nIndex);
+    const long nLength = VideoLength(nIndex);
     if (nSample < nStart || nLength <= 0 || nSample - nStart >= nLength)
         return false;
     long f = nSample;
@@ -255,8 +254,14 @@ bool QRVAviFile::PlatformFrame(uint32_t nIndex, long nFrame, BITMAPINFOHEADER** 
     return true;
 }
 
-bool QRVAviFile::RefreshPalette(uint32_t nIndex, BITMAPINFOHEADER* pHeader, uint32_t nRoom, long nFrame)
+bool QRVAviFile::ReadFormatChange(uint32_t nIndex, long nFrame, long& nPosition, std::vector<uint8_t>& format)
 {
+    if (m_bOwnReader) {
+        nPosition = m_direct.FindFormatChange(nIndex, nFrame);
+        return nPosition >= 0 && nPosition != m_nPaletteSample[nIndex] &&
+               m_direct.ReadFormatAt(nIndex, nPosition, format) && format.size() >= AVF_HEADER_BYTES &&
+               format.size() <= static_cast<size_t>(AVF_MAX_FORMAT_BYTES);
+    }
     PAVISTREAM pStream = m_videoHandles[nIndex];
     long p = AVIStreamFindSample(pStream, nFrame, FIND_PREV | FIND_FORMAT);
     if (p < 0) {
@@ -264,23 +269,34 @@ bool QRVAviFile::RefreshPalette(uint32_t nIndex, BITMAPINFOHEADER* pHeader, uint
         if (nFirst >= 0 && nFirst > nFrame)
             p = 0;
     }
+    nPosition = p;
     if (p < 0 || p == m_nPaletteSample[nIndex])
         return false;
     long cb = 0;
     if (AVIStreamReadFormat(pStream, p, nullptr, &cb) != AVIERR_OK ||
         cb < static_cast<long>(AVF_HEADER_BYTES) || cb > AVF_MAX_FORMAT_BYTES)
         return false;
-    std::vector<uint8_t> format(static_cast<size_t>(cb));
+    format.resize(static_cast<size_t>(cb));
     long cbRead = cb;
     if (AVIStreamReadFormat(pStream, p, format.data(), &cbRead) != AVIERR_OK || cbRead < 0 || cbRead > cb)
         return false;
+    format.resize(static_cast<size_t>(cbRead));
+    return format.size() >= AVF_HEADER_BYTES;
+}
+
+bool QRVAviFile::RefreshPalette(uint32_t nIndex, BITMAPINFOHEADER* pHeader, uint32_t nRoom, long nFrame)
+{
+    long p = -1;
+    std::vector<uint8_t> format;
+    if (!ReadFormatChange(nIndex, nFrame, p, format))
+        return false;
+    const uint32_t cbRead = static_cast<uint32_t>(format.size());
     const uint32_t nHeaderSize = std::min<uint32_t>(
         std::max<uint32_t>(reinterpret_cast<const BITMAPINFOHEADER*>(format.data())->biSize,
                            AVF_HEADER_BYTES),
-        static_cast<uint32_t>(cbRead));
+        cbRead);
     // The colours follow the header; at most 256 of them are kept.
-    const uint32_t cbColors =
-        std::min<uint32_t>((static_cast<uint32_t>(cbRead) - nHeaderSize) & ~3u, 4 * AVF_MAX_COLORS);
+    const uint32_t cbColors = std::min<uint32_t>((cbRead - nHeaderSize) & ~3u, 4 * AVF_MAX_COLORS);
     uint8_t* pSlot = PaletteSlot(nIndex);
     std::memcpy(pSlot, format.data(), AVF_HEADER_BYTES);
     std::memcpy(pSlot + AVF_HEADER_BYTES, format.data() + nHeaderSize, cbColors);

@@ -1,4 +1,5 @@
 #include "QRVAviFile20.h"
+#include "QRVAviFile20Scan.h"
 
 #include <algorithm>
 #include <iterator>
@@ -8,27 +9,14 @@ using namespace QRVOpenDml;
 
 namespace {
 
-// A validation error: ends the parse; Open catches it.
-struct QRVOpenDmlError {
-    const char* pszText;
-};
-
 [[noreturn]] void Raise(const char* pszText)
 {
     throw QRVOpenDmlError{pszText};
 }
 
-bool IsChunkId(uint32_t nId)
-{
-    for (int i = 0; i < 4; ++i) {
-        const uint32_t c = (nId >> (8 * i)) & 0xFF;
-        if (c < 0x20 || c > 0x7E)
-            return false;
-    }
-    return true;
-}
-
 }  // namespace
+
+QRVAviFile20::QRVAviFile20() = default;
 
 QRVAviFile20::~QRVAviFile20()
 {
@@ -71,6 +59,9 @@ void QRVAviFile20::Reset()
     m_bIndexed = 0;
     m_nLength = 0;
     m_nTableEntries = 0;
+    m_bMovieMode = false;
+    m_nSource = ODML_SOURCE_NONE;
+    m_pScan.reset();
 }
 
 const QRVAviFile20::StreamRecord* QRVAviFile20::Stream(uint32_t nStream) const
@@ -107,7 +98,7 @@ int32_t QRVAviFile20::Open(const CFileChar* pszPath)
         const int32_t nResult = Walk(0, nLength, 0, -1, found);
         if (nResult < 0)
             return nResult;
-        if (IsStrict() && (!found.bMainHeader || !found.bStreamHeader || !found.bIndex))
+        if (Strict() && (!found.bMainHeader || !found.bStreamHeader || !found.bIndex))
             return ODML_FAIL;
     } catch (const QRVOpenDmlError& error) {
         m_strValidation = error.pszText;
@@ -138,9 +129,11 @@ int32_t QRVAviFile20::Walk(uint64_t nFrom, uint64_t nTo, int nDepth, int32_t nSt
         // take minutes.
         if (!IsChunkId(nId))
             break;
-        const uint64_t nNext = nFrom + 8 + Get32(head + 4);
+        const uint32_t nSize = Get32(head + 4);
+        uint64_t nNext = nFrom + 8 + nSize;
         const bool bList = nId == ODML_ID_RIFF || nId == ODML_ID_LIST;
         uint32_t nType = 0;
+        bool bPlaceholder = false;
         if (bList) {
             if (ReadAt(head + 8, 4, nFrom + 8) != ODML_OK)
                 break;
@@ -148,9 +141,15 @@ int32_t QRVAviFile20::Walk(uint64_t nFrom, uint64_t nTo, int nDepth, int32_t nSt
             if (nType == ODML_ID_STRL) {
                 if (nStream < INT32_MAX)
                     ++nStream;
-                if (IsStrict() && static_cast<uint32_t>(nStream) >= Get32(m_mainHeader + ODML_AVIH_STREAMS))
+                if (Strict() && static_cast<uint32_t>(nStream) >= Get32(m_mainHeader + ODML_AVIH_STREAMS))
                     Raise("More streams actually present than indicated in AVIMAINHEADER");
             }
+            // A lenient open takes a list whose size cannot be right (a
+            // placeholder left by a recorder that never finished) as
+            // running to the end of its parent.
+            bPlaceholder = m_bMovieMode && (nSize < 4 || !PlausibleEnd(nNext, nTo));
+            if (bPlaceholder)
+                nNext = nTo;
         }
         if (!bList && nDepth == 0)
             break;
@@ -159,6 +158,14 @@ int32_t QRVAviFile20::Walk(uint64_t nFrom, uint64_t nTo, int nDepth, int32_t nSt
             return nResult;
         if (!ContinueWalk())
             break;
+        if (m_bMovieMode && bList && nType == ODML_ID_MOVI) {
+            uint64_t nResume = nNext;
+            const int32_t nMovi = OnMovieList(nFrom, nNext, nTo, bPlaceholder, nResume);
+            if (nMovi < 0)
+                return nMovi;
+            nFrom = nResume + (nResume & 1u);
+            continue;
+        }
         // Lists are kept inside their parent and the nesting is bounded, so a
         // crafted file can neither reach outside nor exhaust the stack.
         // A failure inside a list ends the whole parse: a stream whose index
@@ -181,7 +188,15 @@ int32_t QRVAviFile20::OnChunk(uint32_t nId, uint64_t nOffset, int32_t nStream, F
     case ODML_ID_STRH:
         return OnStreamHeader(nOffset, nStream, found);
     case ODML_ID_INDX:
+        if (m_bMovieMode)
+            return OnMovieSuperIndex(nOffset, nStream, found);
         return OnSuperIndex(nOffset, nStream, found);
+    case ODML_ID_STRF:
+        return m_bMovieMode ? OnStreamFormat(nOffset, nStream) : ODML_OK;
+    case ODML_ID_IDX1:
+        if (m_bMovieMode)
+            OnLegacyIndex(nOffset);
+        return ODML_OK;
     default:
         return ODML_OK;
     }
@@ -193,9 +208,11 @@ int32_t QRVAviFile20::OnMainHeader(uint64_t nOffset, FoundFlags& found)
     const int32_t nResult = ReadAt(m_mainHeader, ODML_HEADER_BYTES, nOffset);
     if (nResult != ODML_OK)
         return nResult;
-    const uint32_t nCount = Get32(m_mainHeader + ODML_AVIH_STREAMS);
+    uint32_t nCount = Get32(m_mainHeader + ODML_AVIH_STREAMS);
+    if (m_bMovieMode && (nCount == 0 || nCount > ODML_MAX_STREAMS))
+        nCount = ODML_MOVIE_STREAMS;  // a damaged count: room for what a movie holds
     if (nCount == 0 || nCount > ODML_MAX_STREAMS) {
-        if (IsStrict())
+        if (Strict())
             Raise("Invalid number of streams");
         // Never more records than a strict reader would accept.
         return ODML_FAIL;
@@ -210,19 +227,27 @@ int32_t QRVAviFile20::OnStreamHeader(uint64_t nOffset, int32_t nStream, FoundFla
 {
     // A stream header before the main header, outside a stream list or
     // without a record ends the parse: the file is not what it claims.
+    if (m_bMovieMode && !m_pStreams) {
+        // No main header before the stream lists: room for what a movie holds.
+        m_pStreams.reset(new StreamRecord[ODML_MOVIE_STREAMS]);
+        m_nStreams = ODML_MOVIE_STREAMS;
+    }
     StreamRecord* pRecord = RecordFor(nStream);
     if (pRecord == nullptr)
-        return ODML_FAIL;
+        return m_bMovieMode ? ODML_OK : ODML_FAIL;  // leniently, streams past the count are left out
     found.bStreamHeader = 1;
     const int32_t nResult = ReadAt(pRecord->m_header, ODML_HEADER_BYTES, nOffset);
     if (nResult != ODML_OK)
         return nResult;
+    pRecord->m_bHeader = true;
+    pRecord->m_nLength = pRecord->HeaderField(ODML_STRH_LENGTH);
+    pRecord->m_nSampleSize = pRecord->HeaderField(ODML_STRH_SAMPLE_SIZE);
     const uint32_t nType = pRecord->HeaderField(ODML_STRH_TYPE);
     if (nType == ODML_ID_VIDS)
         m_videoStreams.push_back(nStream);
     else if (nType == ODML_ID_AUDS)
         m_audioStreams.push_back(nStream);
-    if (IsStrict() && nType == ODML_ID_VIDS && pRecord->HeaderField(ODML_STRH_HANDLER) != ODML_ID_QRVC)
+    if (Strict() && nType == ODML_ID_VIDS && pRecord->HeaderField(ODML_STRH_HANDLER) != ODML_ID_QRVC)
         Raise("video codec is NOT QRVC");
     return ODML_OK;
 }
@@ -308,6 +333,8 @@ int32_t QRVAviFile20::OnSuperIndex(uint64_t nOffset, int32_t nStream, FoundFlags
         nResult = ReadAt(pStd.get(), uint64_t{ODML_STD_ENTRY_BYTES} * nCount, nStd + ODML_INDEX_HEAD_BYTES);
         if (nResult != ODML_OK)
             return nResult;
+        if (m_pScan)
+            m_pScan->stdIndexes.push_back(nStd);
         for (uint32_t k = 0; k < nCount; ++k, ++i) {
             const uint8_t* p = pStd.get() + size_t{ODML_STD_ENTRY_BYTES} * k;
             pEntries[i].nOffset = nBase + Get32(p);
@@ -324,9 +351,8 @@ int32_t QRVAviFile20::ReadAt(void* pBuffer, uint64_t nCount, uint64_t nOffset)
 {
     if (nCount > UINT32_MAX || nOffset > static_cast<uint64_t>(INT64_MAX))
         return ODML_FAIL;
-    if (m_file.Seek(static_cast<int64_t>(nOffset), CFile::begin) != nOffset)
-        return ODML_FAIL;
-    if (m_file.Read(pBuffer, static_cast<uint32_t>(nCount)) != nCount)
+    // One positioned read: the walk of a long movie makes many of them.
+    if (m_file.ReadAt(pBuffer, static_cast<uint32_t>(nCount), nOffset) != nCount)
         return ODML_FAIL;
     return ODML_OK;
 }
@@ -353,7 +379,7 @@ int32_t QRVAviFile20::ReadDirect(uint32_t nStream, int32_t nFirst, int32_t nCoun
     }
     uint64_t nBytes = 0;
     uint64_t nSamples = 0;
-    const uint32_t nSampleSize = pRecord->HeaderField(ODML_STRH_SAMPLE_SIZE);
+    const uint32_t nSampleSize = pRecord->m_nSampleSize;
     int32_t nResult;
     if (nSampleSize != 0) {
         nResult = ReadFixedSize(*pRecord, nSampleSize, static_cast<uint64_t>(nFirst), nWant,
@@ -378,7 +404,7 @@ int32_t QRVAviFile20::ReadFixedSize(const StreamRecord& record, uint32_t nSample
     if (pBuffer == nullptr) {
         // Only the count: what the header says is there, in bytes that fit
         // the caller's 32-bit result.
-        const uint64_t nLength = record.HeaderField(ODML_STRH_LENGTH);
+        const uint64_t nLength = record.m_nLength;
         nSamples = nFirst < nLength ? std::min(nCount, nLength - nFirst) : 0;
         nSamples = std::min<uint64_t>(nSamples, INT32_MAX / nSampleSize);
         nBytes = nSamples * nSampleSize;
@@ -434,7 +460,7 @@ int32_t QRVAviFile20::FindKeyFrameDirect(uint32_t nVideoIndex, int32_t nFrame) c
     const StreamRecord* pRecord = nStream >= 0 ? Stream(static_cast<uint32_t>(nStream)) : nullptr;
     if (pRecord == nullptr || nFrame < 0)
         return -1;
-    if (pRecord->HeaderField(ODML_STRH_SAMPLE_SIZE) != 0)
+    if (pRecord->m_nSampleSize != 0)
         return nFrame;
     if (pRecord->m_nEntries == 0)
         return 0;

@@ -4,6 +4,11 @@
 // points at into one flat table of chunk positions. Reads of samples and
 // key-frame searches are then served from those tables.
 //
+// OpenMovie is the lenient form for any movie, classic or OpenDML, of any
+// size, whole or damaged: it also keeps the stream formats and, when no
+// usable index covers the file, rebuilds one from the "movi" data itself
+// (see QRVAviFile20Movie.cpp).
+//
 // Validation errors travel as exceptions inside Open and never leave it.
 // Everything but the platform-first reads is portable.
 #pragma once
@@ -27,6 +32,8 @@ constexpr uint64_t ODML_LARGE_FILE_LIMIT = 0x40000000;
 constexpr uint32_t ODML_MAX_STREAMS = 1000;
 constexpr uint32_t ODML_MAX_SUPER_ENTRIES = 100000;
 constexpr uint32_t ODML_MAX_STD_ENTRIES = 200000;
+// Stream records of a lenient open whose main header has no usable count.
+constexpr uint32_t ODML_MOVIE_STREAMS = 16;
 // Lists nested deeper than this are not descended into.
 constexpr int ODML_MAX_DEPTH = 16;
 
@@ -39,10 +46,25 @@ public:
         uint32_t nSize;
     };
 
+    // A palette change ("##pc") of a video stream: it applies from frame
+    // nFrame on; its data lies at nOffset.
+    struct PaletteChange {
+        uint32_t nFrame;
+        uint32_t nSize;
+        uint64_t nOffset;
+    };
+
     struct StreamRecord {
         uint8_t m_header[QRVOpenDml::ODML_HEADER_BYTES] = {};  // "strh" as stored
         std::unique_ptr<IndexEntry[]> m_pEntries;
         uint32_t m_nEntries = 0;
+        // Samples of the stream and bytes per sample (0: one per chunk): the
+        // header's values, or what the chunks hold after OpenMovie.
+        uint32_t m_nLength = 0;
+        uint32_t m_nSampleSize = 0;
+        bool m_bHeader = false;            // a "strh" was read
+        std::vector<uint8_t> m_format;     // "strf" as stored (OpenMovie only)
+        std::vector<PaletteChange> m_paletteChanges;
 
         uint32_t HeaderField(uint32_t nOffset) const { return QRVOpenDml::Get32(m_header + nOffset); }
     };
@@ -54,7 +76,7 @@ public:
         uint32_t bIndex = 0;
     };
 
-    QRVAviFile20() = default;
+    QRVAviFile20();
     virtual ~QRVAviFile20();
     QRVAviFile20(const QRVAviFile20&) = delete;
     QRVAviFile20& operator=(const QRVAviFile20&) = delete;
@@ -69,6 +91,26 @@ public:
 
     // Loads the indexes: ODML_OK when the file is indexed, else ODML_FAIL.
     int32_t Open(const CFileChar* pszPath);
+    // Opens any AVI movie leniently and indexes it from its OpenDML indexes,
+    // its "idx1" or, failing both, a walk of its "movi" data. ODML_OK when
+    // stream headers were found (the movie may still hold no samples).
+    int32_t OpenMovie(const CFileChar* pszPath);
+    bool IsMovieMode() const { return m_bMovieMode; }
+    // After OpenMovie: at least one picture or sound stream, every picture
+    // stream "qrvc" and every sound stream PCM, each with a usable format,
+    // so that the movie can be played from this reader alone.
+    bool IsScreenMovie() const;
+    // Where the stream's index came from (OpenMovie), for tests and tools.
+    enum IndexSource { ODML_SOURCE_NONE, ODML_SOURCE_SUPER_INDEX, ODML_SOURCE_IDX1, ODML_SOURCE_WALK };
+    IndexSource GetIndexSource() const { return m_nSource; }
+
+    // Palette changes of a video stream (by list index): the frame at which
+    // the format in force at nFrame was set (0: the stored format).
+    int32_t FindFormatChange(uint32_t nVideoIndex, int32_t nFrame) const;
+    // The video stream's format in force at frame nFrame: the stored format
+    // with every palette change up to that frame applied. False when the
+    // stream has no stored format or a change cannot be read.
+    bool ReadFormatAt(uint32_t nVideoIndex, int32_t nFrame, std::vector<uint8_t>& format);
     // Frees the tables, closes the file, clears the indexed state.
     void Reset();
 
@@ -109,6 +151,9 @@ public:
     {
         return m_audioStreams;
     }
+    // The main header as stored (64 bytes with the chunk head; zeros when
+    // none was read).
+    const uint8_t* MainHeader() const { return m_mainHeader; }
     // Text of the validation error that ended the last Open; empty when none.
     const std::string& LastValidationError() const
     {
@@ -121,6 +166,23 @@ protected:
     int32_t Walk(uint64_t nFrom, uint64_t nTo, int nDepth, int32_t nStream, FoundFlags& found);
 
 private:
+    struct MovieScan;
+    int32_t OnMovieList(uint64_t nOffset, uint64_t nNext, uint64_t nParentEnd, bool bPlaceholder, uint64_t& nResume);
+    int32_t OnStreamFormat(uint64_t nOffset, int32_t nStream);
+    int32_t OnMovieSuperIndex(uint64_t nOffset, int32_t nStream, FoundFlags& found);
+    void OnLegacyIndex(uint64_t nOffset);
+    // Validation of the strict open; a lenient open never raises.
+    bool Strict() const { return !m_bMovieMode && IsStrict(); }
+    void IndexMovie();
+    bool IndexFromSuperIndexes() const;
+    bool IndexFromIdx1();
+    void IndexFromWalk();
+    uint64_t WalkMovi(uint64_t nFrom, uint64_t nTo, bool bOpenEnded);
+    void OnStandardIndexInMovi(uint64_t nOffset, uint32_t nSize);
+    void AddChunk(uint32_t nId, uint64_t nData, uint32_t nSize, bool bKey);
+    void FinishMovieTables();
+    bool ReadHead(uint64_t nOffset, uint8_t* pHead, uint32_t nBytes);
+    bool PlausibleEnd(uint64_t nEnd, uint64_t nParentEnd);
     int32_t OnMainHeader(uint64_t nOffset, FoundFlags& found);
     int32_t OnStreamHeader(uint64_t nOffset, int32_t nStream, FoundFlags& found);
     int32_t OnSuperIndex(uint64_t nOffset, int32_t nStream, FoundFlags& found);
@@ -140,4 +202,7 @@ private:
     uint64_t m_nLength = 0;        // of the open file
     uint64_t m_nTableEntries = 0;  // entries of all tables, bounded by the file
     std::string m_strValidation;
+    bool m_bMovieMode = false;
+    IndexSource m_nSource = ODML_SOURCE_NONE;
+    std::unique_ptr<MovieScan> m_pScan;  // OpenMovie's findings while it runs
 };
