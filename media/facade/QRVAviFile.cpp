@@ -326,10 +326,7 @@ long QRVAviFile::VideoSampleToTime(uint32_t nIndex, long nSample) const
 
 long QRVAviFile::GetAudioReadSize(uint32_t nIndex)
 {
-    // Our own reader would report the whole track as one convenient read;
-    // like the platform under Wine it reports nothing, and the sound player
-    // keeps its own buffer size.
-    if (nIndex >= m_nAudioStreams || m_bOwnReader)
+    if (nIndex >= m_nAudioStreams)
         return 0;
     long nBytes = 0;
     long nSamples = 0;
