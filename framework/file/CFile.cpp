@@ -5,6 +5,7 @@
 #else
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 #endif
@@ -79,25 +80,12 @@ uint32_t CFile::Read(void* pBuffer, uint32_t nCount)
     return nTotal;
 }
 
-uint32_t CFile::ReadAt(void* pBuffer, uint32_t nCount, uint64_t nOffset)
+uint64_t CFile::GetModifiedTime() const
 {
-    if (m_hFile == nullptr || (pBuffer == nullptr && nCount != 0))
+    FILETIME written = {};
+    if (m_hFile == nullptr || !GetFileTime(static_cast<HANDLE>(m_hFile), nullptr, nullptr, &written))
         return 0;
-    uint32_t nTotal = 0;
-    while (nTotal < nCount) {
-        // A positioned read: one call instead of a seek and a read.
-        OVERLAPPED at = {};
-        const uint64_t nAt = nOffset + nTotal;
-        at.Offset = static_cast<DWORD>(nAt & 0xFFFFFFFF);
-        at.OffsetHigh = static_cast<DWORD>(nAt >> 32);
-        DWORD nRead = 0;
-        if (!ReadFile(static_cast<HANDLE>(m_hFile), static_cast<uint8_t*>(pBuffer) + nTotal, nCount - nTotal,
-                      &nRead, &at) ||
-            nRead == 0)
-            break;
-        nTotal += nRead;
-    }
-    return nTotal;
+    return (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
 }
 
 #else  // POSIX
@@ -165,21 +153,12 @@ uint32_t CFile::Read(void* pBuffer, uint32_t nCount)
     return nTotal;
 }
 
-uint32_t CFile::ReadAt(void* pBuffer, uint32_t nCount, uint64_t nOffset)
+uint64_t CFile::GetModifiedTime() const
 {
-    if (m_nFd < 0 || (pBuffer == nullptr && nCount != 0) || nOffset > static_cast<uint64_t>(INT64_MAX) - nCount)
+    struct stat info = {};
+    if (m_nFd < 0 || ::fstat(m_nFd, &info) != 0)
         return 0;
-    uint32_t nTotal = 0;
-    while (nTotal < nCount) {
-        const ssize_t n = ::pread(m_nFd, static_cast<uint8_t*>(pBuffer) + nTotal, nCount - nTotal,
-                                  static_cast<off_t>(nOffset + nTotal));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        nTotal += static_cast<uint32_t>(n);
-    }
-    return nTotal;
+    return static_cast<uint64_t>(info.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(info.st_mtim.tv_nsec);
 }
 
 #endif

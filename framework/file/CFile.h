@@ -39,9 +39,8 @@ public:
     // Reads up to nCount bytes at the position; the count that arrived
     // (less only at the end of the file or on an error).
     uint32_t Read(void* pBuffer, uint32_t nCount);
-    // Reads up to nCount bytes at nOffset in one call (the position is left
-    // unspecified); the count that arrived.
-    uint32_t ReadAt(void* pBuffer, uint32_t nCount, uint64_t nOffset);
+    // Time of the last write in the system's units; 0 when unknown.
+    uint64_t GetModifiedTime() const;
 
 private:
 #ifdef _WIN32

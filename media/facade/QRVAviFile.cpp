@@ -178,10 +178,17 @@ bool QRVAviFile::Open(const wchar_t* pszPath)
     if (pszPath == nullptr)
         return false;
     // Screen recordings are read by our own reader, damaged ones included;
-    // the platform's library sees only movies of other codecs.
-    if (m_direct.OpenMovie(pszPath) == ODML_OK && m_direct.IsScreenMovie())
+    // the platform's library sees only movies of other codecs, and files
+    // our reader cannot make sense of that are no screen recording.
+    const bool bOpened = m_direct.OpenMovie(pszPath) == ODML_OK;
+    if (bOpened && m_direct.IsScreenMovie())
         return OpenWithOwnReader(pszPath);
+    const bool bOtherCodec = bOpened && m_direct.HasOtherCodec();
     m_direct.Reset();
+    if (!bOtherCodec && QRVAviFile20::NamesScreenCodec(pszPath)) {
+        ShowOpenFailure(pszPath, AVIERR_BADFORMAT);
+        return false;
+    }
     return OpenWithPlatform(pszPath);
 }
 

@@ -98,8 +98,15 @@ public:
     bool IsMovieMode() const { return m_bMovieMode; }
     // After OpenMovie: at least one picture or sound stream, every picture
     // stream "qrvc" and every sound stream PCM, each with a usable format,
-    // so that the movie can be played from this reader alone.
+    // so that the movie can be played from this reader alone. (Streams whose
+    // format is missing or cut short are left out of the lists.)
     bool IsScreenMovie() const;
+    // After OpenMovie: a picture stream of another codec or a sound stream
+    // of another format, which only the platform can play.
+    bool HasOtherCodec() const;
+    // Whether the first block of the file names the "qrvc" codec: a screen
+    // recording, however damaged its structure.
+    static bool NamesScreenCodec(const CFileChar* pszPath);
     // Where the stream's index came from (OpenMovie), for tests and tools.
     enum IndexSource { ODML_SOURCE_NONE, ODML_SOURCE_SUPER_INDEX, ODML_SOURCE_IDX1, ODML_SOURCE_WALK };
     IndexSource GetIndexSource() const { return m_nSource; }
@@ -181,6 +188,12 @@ private:
     void OnStandardIndexInMovi(uint64_t nOffset, uint32_t nSize);
     void AddChunk(uint32_t nId, uint64_t nData, uint32_t nSize, bool bKey);
     void FinishMovieTables();
+    void DropUnusableStreams();
+    // Walked tables shared with other readers of the same file.
+    void CopyTablesFrom(const QRVAviFile20& from);
+    bool TakeSharedTables(const CFileChar* pszPath, uint64_t nModified);
+    void ShareTables(const CFileChar* pszPath, uint64_t nModified);
+    void StopSharingTables();
     bool ReadHead(uint64_t nOffset, uint8_t* pHead, uint32_t nBytes);
     bool PlausibleEnd(uint64_t nEnd, uint64_t nParentEnd);
     int32_t OnMainHeader(uint64_t nOffset, FoundFlags& found);
@@ -205,4 +218,9 @@ private:
     bool m_bMovieMode = false;
     IndexSource m_nSource = ODML_SOURCE_NONE;
     std::unique_ptr<MovieScan> m_pScan;  // OpenMovie's findings while it runs
+    // While walked tables are offered to other readers: the file they
+    // describe.
+    bool m_bShared = false;
+    std::basic_string<CFileChar> m_strPath;
+    uint64_t m_nModified = 0;
 };

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 using namespace QRVOpenDml;
@@ -24,6 +25,10 @@ constexpr uint32_t ODML_TWOCC_PALETTE = 'p' | ('c' << 8);
 // A palette change: first entry, count (0 = 256), flags, then 4 bytes
 // (red, green, blue, flags) per entry.
 constexpr uint32_t ODML_PALCHANGE_HEAD = 4;
+// Legacy index entries tried to find where its offsets count from.
+constexpr uint32_t ODML_IDX1_BASE_TRIES = 16;
+// Filler chunks looked past behind a list's end.
+constexpr int ODML_PLAUSIBLE_JUNK = 4;
 
 int HexDigit(uint32_t c)
 {
@@ -76,7 +81,12 @@ int32_t QRVAviFile20::OpenMovie(const CFileChar* pszPath)
     }
     m_nLength = nLength;
     m_bMovieMode = true;
+    const uint64_t nModified = m_file.GetModifiedTime();
     try {
+        if (TakeSharedTables(pszPath, nModified)) {
+            m_bIndexed = 1;
+            return ODML_OK;
+        }
         m_pScan.reset(new MovieScan);
         FoundFlags found;
         const int32_t nResult = Walk(0, nLength, 0, -1, found);
@@ -88,6 +98,9 @@ int32_t QRVAviFile20::OpenMovie(const CFileChar* pszPath)
             return ODML_FAIL;
         }
         IndexMovie();
+        DropUnusableStreams();
+        if (m_nSource == ODML_SOURCE_WALK)
+            ShareTables(pszPath, nModified);
     } catch (const std::bad_alloc&) {
         m_strValidation = "new[] failed";
         Reset();
@@ -102,12 +115,20 @@ bool QRVAviFile20::PlausibleEnd(uint64_t nEnd, uint64_t nParentEnd)
 {
     if (nEnd > nParentEnd)
         return false;
-    const uint64_t nNext = nEnd + (nEnd & 1u);
-    uint8_t head[4];
-    if (nNext + 8 > nParentEnd || ReadAt(head, 4, nNext) != ODML_OK)
-        return true;
-    // Movie data right behind the end: the size is a placeholder.
-    return !IsMoviMember(Get32(head));
+    uint64_t nNext = nEnd + (nEnd & 1u);
+    // Movie data right behind the end: the size is a placeholder. Filler
+    // may come first (a recorder's "movi" often starts with "JUNK"); a few
+    // such chunks are stepped over.
+    for (int i = 0; i < ODML_PLAUSIBLE_JUNK; ++i) {
+        uint8_t head[8];
+        if (nNext + 8 > nParentEnd || ReadAt(head, 8, nNext) != ODML_OK)
+            return true;
+        if (Get32(head) != ODML_ID_JUNK)
+            return !IsMoviMember(Get32(head));
+        const uint32_t nSize = Get32(head + 4);
+        nNext += 8 + uint64_t{nSize} + (nSize & 1u);
+    }
+    return true;
 }
 
 int32_t QRVAviFile20::OnMovieList(uint64_t nOffset, uint64_t nNext, uint64_t nParentEnd, bool bPlaceholder,
@@ -221,10 +242,18 @@ uint64_t QRVAviFile20::WalkMovi(uint64_t nFrom, uint64_t nTo, bool bOpenEnded)
             if (nData + nSize > m_nLength) {
                 // Cut by the end of the file: a picture is dropped, whole
                 // sound blocks are kept.
-                const StreamRecord* pRecord = RecordFor(StreamOfChunk(nId));
+                // A size no chunk of the stream had is damage, not a cut:
+                // the rest of the file is not taken for sound.
+                const int nStream = StreamOfChunk(nId);
+                const StreamRecord* pRecord = RecordFor(nStream);
                 const uint32_t nBlock = pRecord ? pRecord->m_nSampleSize : 0;
                 const uint64_t nKept = m_nLength - nData;
-                if (nBlock != 0 && nKept >= nBlock)
+                uint32_t nLargest = pRecord ? pRecord->HeaderField(ODML_STRH_BUFFER_SIZE) : 0;
+                if (static_cast<size_t>(nStream) < m_pScan->entries.size()) {
+                    for (const IndexEntry& entry : m_pScan->entries[static_cast<size_t>(nStream)])
+                        nLargest = std::max(nLargest, entry.nSize & ODML_SIZE_MASK);
+                }
+                if (nBlock != 0 && nKept >= nBlock && nSize <= nLargest)
                     AddChunk(nId, nData, static_cast<uint32_t>(nKept - nKept % nBlock), true);
                 return m_nLength;
             }
@@ -311,12 +340,24 @@ void QRVAviFile20::IndexMovie()
             m_pStreams[s].m_nEntries = 0;
         }
         m_nTableEntries = 0;
-        bool bWalked = false;
-        for (const MovieScan::Segment& segment : scan.segments)
-            bWalked = bWalked || segment.bWalked;
-        if (!bWalked && IndexFromIdx1()) {
+        // A "movi" list of placeholder size has been walked to find its end;
+        // a legacy index behind it that describes the file still wins, so
+        // the walked chunks are set aside until the index is tried.
+        std::vector<std::vector<IndexEntry>> walked;
+        std::vector<std::vector<PaletteChange>> walkedChanges(m_nStreams);
+        walked.swap(scan.entries);
+        const uint64_t nWalked = scan.nEntries;
+        scan.nEntries = 0;
+        for (uint32_t s = 0; s < m_nStreams; ++s)
+            walkedChanges[s].swap(m_pStreams[s].m_paletteChanges);
+        if (IndexFromIdx1()) {
             m_nSource = ODML_SOURCE_IDX1;
         } else {
+            // The index cleared what it had added; its key frames are kept.
+            scan.entries.swap(walked);
+            scan.nEntries = nWalked;
+            for (uint32_t s = 0; s < m_nStreams; ++s)
+                m_pStreams[s].m_paletteChanges.swap(walkedChanges[s]);
             IndexFromWalk();
             m_nSource = ODML_SOURCE_WALK;
         }
@@ -387,13 +428,16 @@ bool QRVAviFile20::IndexFromIdx1()
         return false;
 
     // Offsets count from the "movi" list type or from the start of the
-    // file; the first chunk entry whose head is found tells which.
+    // file; the first chunk entries whose heads are found tell which (one
+    // damaged chunk head does not throw the index away).
     const uint64_t nMovi = scan.segments[0].nList + 8;
     uint64_t nBase = UINT64_MAX;
-    for (uint64_t i = 0; i < nEntries && nBase == UINT64_MAX; ++i) {
+    uint32_t nTried = 0;
+    for (uint64_t i = 0; i < nEntries && nBase == UINT64_MAX && nTried < ODML_IDX1_BASE_TRIES; ++i) {
         const uint8_t* p = pIndex.get() + i * ODML_IDX1_ENTRY_BYTES;
         if (StreamOfChunk(Get32(p)) < 0)
             continue;
+        ++nTried;
         for (uint64_t nCandidate : {nMovi, uint64_t{0}}) {
             uint8_t chunk[8];
             const uint64_t nAt = nCandidate + Get32(p + 8);
@@ -402,11 +446,9 @@ bool QRVAviFile20::IndexFromIdx1()
                 break;
             }
         }
-        if (nBase == UINT64_MAX)
-            return false;  // the first chunk is not where the index says
     }
     if (nBase == UINT64_MAX)
-        return false;
+        return false;  // the chunks are not where the index says
 
     bool bConsistent = bWhole;
     uint64_t nLast = UINT64_MAX;
@@ -470,6 +512,23 @@ void QRVAviFile20::FinishMovieTables()
         std::vector<IndexEntry>& entries = scan.entries[s];
         StreamRecord& record = m_pStreams[s];
         if (m_nSource == ODML_SOURCE_WALK) {
+            // A list of placeholder size was walked with the file, before
+            // the lists ahead of it: the table goes into file order, and
+            // palette changes count the frames before them again.
+            const auto byOffset = [](const IndexEntry& a, const IndexEntry& b) {
+                return a.nOffset < b.nOffset;
+            };
+            if (!std::is_sorted(entries.begin(), entries.end(), byOffset))
+                std::stable_sort(entries.begin(), entries.end(), byOffset);
+            std::vector<PaletteChange>& changes = record.m_paletteChanges;
+            std::stable_sort(
+                changes.begin(), changes.end(),
+                [](const PaletteChange& a, const PaletteChange& b) { return a.nOffset < b.nOffset; });
+            for (PaletteChange& change : changes) {
+                const IndexEntry at{change.nOffset, 0};
+                change.nFrame = static_cast<uint32_t>(
+                    std::lower_bound(entries.begin(), entries.end(), at, byOffset) - entries.begin());
+            }
             // Key frames named by an index met on the way; without any, the
             // first frame is the key frame and the rest decode from it.
             std::vector<uint64_t>& keys = scan.keyOffsets[s];
@@ -492,29 +551,74 @@ void QRVAviFile20::FinishMovieTables()
     }
 }
 
+namespace {
+
+bool IsQrvcFormat(const std::vector<uint8_t>& format)
+{
+    return format.size() >= ODML_BIH_BYTES && Get32(format.data() + ODML_BIH_COMPRESSION) == ODML_ID_QRVC;
+}
+
+bool IsPcmFormat(const std::vector<uint8_t>& format)
+{
+    return format.size() >= ODML_WAVE_BYTES && Get16(format.data()) == ODML_WAVE_PCM &&
+           Get16(format.data() + ODML_WAVE_BLOCK_ALIGN) != 0;
+}
+
+}  // namespace
+
+void QRVAviFile20::DropUnusableStreams()
+{
+    // A stream whose format is missing or cut short can be played by no
+    // one: it is left out, and the rest of the movie plays.
+    const auto unusable = [this](size_t nMinimum) {
+        return [this, nMinimum](int32_t nStream) {
+            const StreamRecord* pRecord = RecordFor(nStream);
+            return pRecord == nullptr || pRecord->m_format.size() < nMinimum ||
+                   (nMinimum == ODML_WAVE_BYTES && Get16(pRecord->m_format.data()) == ODML_WAVE_PCM &&
+                    !IsPcmFormat(pRecord->m_format));
+        };
+    };
+    m_videoStreams.erase(std::remove_if(m_videoStreams.begin(), m_videoStreams.end(), unusable(ODML_BIH_BYTES)),
+                         m_videoStreams.end());
+    m_audioStreams.erase(std::remove_if(m_audioStreams.begin(), m_audioStreams.end(), unusable(ODML_WAVE_BYTES)),
+                         m_audioStreams.end());
+}
+
 bool QRVAviFile20::IsScreenMovie() const
+{
+    if (!m_bMovieMode || !m_bIndexed || (m_videoStreams.empty() && m_audioStreams.empty()))
+        return false;
+    return !HasOtherCodec();
+}
+
+bool QRVAviFile20::HasOtherCodec() const
 {
     if (!m_bMovieMode || !m_bIndexed)
         return false;
-    bool bAny = false;
-    for (uint32_t s = 0; s < StreamCount(); ++s) {
-        const StreamRecord& record = m_pStreams[s];
-        const std::vector<uint8_t>& format = record.m_format;
-        const uint32_t nType = record.HeaderField(ODML_STRH_TYPE);
-        if (!record.m_bHeader)
-            continue;
-        if (nType == ODML_ID_VIDS) {
-            if (format.size() < ODML_BIH_BYTES || Get32(format.data() + ODML_BIH_COMPRESSION) != ODML_ID_QRVC)
-                return false;
-            bAny = true;
-        } else if (nType == ODML_ID_AUDS) {
-            if (format.size() < ODML_WAVE_BYTES || Get16(format.data()) != ODML_WAVE_PCM ||
-                Get16(format.data() + ODML_WAVE_BLOCK_ALIGN) == 0)
-                return false;
-            bAny = true;
-        }
+    for (int32_t nStream : m_videoStreams) {
+        if (const StreamRecord* pRecord = Stream(static_cast<uint32_t>(nStream)))
+            if (!IsQrvcFormat(pRecord->m_format))
+                return true;
     }
-    return bAny;
+    for (int32_t nStream : m_audioStreams) {
+        if (const StreamRecord* pRecord = Stream(static_cast<uint32_t>(nStream)))
+            if (!IsPcmFormat(pRecord->m_format))
+                return true;
+    }
+    return false;
+}
+
+bool QRVAviFile20::NamesScreenCodec(const CFileChar* pszPath)
+{
+    // The header block of a recording names the codec in its stream header
+    // and format, well within the first block of the file.
+    CFile file;
+    if (!file.Open(pszPath, CFile::modeRead | CFile::shareDenyWrite))
+        return false;
+    std::vector<uint8_t> head(ODML_HEAD_CACHE_BYTES);
+    head.resize(file.Read(head.data(), static_cast<uint32_t>(head.size())));
+    const uint8_t name[] = {'q', 'r', 'v', 'c'};
+    return std::search(head.begin(), head.end(), std::begin(name), std::end(name)) != head.end();
 }
 
 int32_t QRVAviFile20::FindFormatChange(uint32_t nVideoIndex, int32_t nFrame) const

@@ -8,7 +8,9 @@
 
 #include "QRVAviFile20.h"
 
-constexpr uint32_t ODML_HEAD_CACHE_BYTES = 4096;
+// Chunk heads are read in blocks of this size: under Wine each read costs
+// several microseconds, whatever its size.
+constexpr uint32_t ODML_HEAD_CACHE_BYTES = 65536;
 
 // What the lenient open finds while it walks.
 struct QRVAviFile20::MovieScan {
