@@ -1,9 +1,11 @@
 // libFuzzer target: arbitrary file contents through the OpenDML reader's
-// walk, index building, sample reads and key-frame searches. The input is
-// written to a file (the reader reads files); the large-file rule is lifted
-// so that small inputs reach the walk. Read buffers are heap blocks of
-// exactly their size, so the sanitizer sees any write outside them, and the
-// reported counts are checked against what was asked.
+// walk, index building, sample reads and key-frame searches, once by the
+// strict open and once by the lenient open of any movie (with its stream
+// formats and palette changes). The input is written to a file (the reader
+// reads files); the large-file rule is lifted so that small inputs reach the
+// strict walk. Read buffers are heap blocks of exactly their size, so the
+// sanitizer sees any write outside them, and the reported counts are
+// checked against what was asked.
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "QRVAviFile20.h"
 
@@ -54,33 +57,9 @@ void ReadChecked(QRVAviFile20& reader, uint32_t nStream, int32_t nFirst, int32_t
         Require(nSamples <= nCount);
 }
 
-// Removes the input file when the run ends.
-struct CInputFile {
-    ~CInputFile() { std::remove(InputPath().c_str()); }
-};
-
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
+// Reads of every stream and key-frame searches, steered by nSteer.
+void ReadStreams(QRVAviFile20& reader, uint8_t nSteer)
 {
-    CInputFile input;
-    std::FILE* pFile = std::fopen(InputPath().c_str(), "wb");
-    if (pFile == nullptr)
-        return 0;
-    const bool bWritten = std::fwrite(pData, 1, nSize, pFile) == nSize;
-    std::fclose(pFile);
-    if (!bWritten)
-        return 0;
-
-    CFuzzReader reader;
-    const int32_t nResult = reader.Open(InputPath().c_str());
-    Require(nResult == ODML_OK || nResult < 0);
-    Require(reader.IsIndexed() == (nResult == ODML_OK));
-    if (!reader.IsIndexed())
-        return 0;
-
-    // Requests steered by the last bytes of the input.
-    const uint8_t nSteer = nSize > 0 ? pData[nSize - 1] : 0;
     for (uint32_t s = 0; s < reader.StreamCount() && s < 4; ++s) {
         const QRVAviFile20::StreamRecord* pRecord = reader.Stream(s);
         Require(pRecord != nullptr);
@@ -98,6 +77,75 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
             Require(nKey <= nFrame || nKey == -1);
         }
     }
+}
+
+// What only the lenient open has: lengths from the chunks found, stream
+// formats with palette changes applied.
+void ReadMovieFormats(QRVAviFile20& reader, uint8_t nSteer)
+{
+    Require(reader.GetIndexSource() != QRVAviFile20::ODML_SOURCE_NONE);
+    for (uint32_t s = 0; s < reader.StreamCount(); ++s) {
+        const QRVAviFile20::StreamRecord* pRecord = reader.Stream(s);
+        Require(pRecord->m_nLength <= INT32_MAX);
+        if (pRecord->m_bHeader && pRecord->m_nSampleSize == 0)
+            Require(pRecord->m_nLength == std::min<uint32_t>(pRecord->m_nEntries, INT32_MAX));
+    }
+    const std::vector<int32_t>& videos = reader.VideoStreams();
+    for (uint32_t v = 0; v <= videos.size(); ++v) {
+        for (int32_t nFrame : {0, 1, static_cast<int32_t>(nSteer), INT32_MAX, -5}) {
+            const int32_t nChange = reader.FindFormatChange(v, nFrame);
+            Require(nChange == -1 || (nChange >= 0 && nChange <= nFrame));
+            std::vector<uint8_t> format;
+            if (reader.ReadFormatAt(v, nFrame, format)) {
+                Require(v < videos.size() && nFrame >= 0);
+                Require(format.size() == reader.Stream(static_cast<uint32_t>(videos[v]))->m_format.size());
+            } else {
+                Require(format.empty());
+            }
+        }
+    }
+    reader.IsScreenMovie();
+}
+
+// Removes the input file when the run ends.
+struct CInputFile {
+    ~CInputFile() { std::remove(InputPath().c_str()); }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
+{
+    CInputFile input;
+    std::FILE* pFile = std::fopen(InputPath().c_str(), "wb");
+    if (pFile == nullptr)
+        return 0;
+    const bool bWritten = std::fwrite(pData, 1, nSize, pFile) == nSize;
+    std::fclose(pFile);
+    if (!bWritten)
+        return 0;
+    // Requests steered by the last byte of the input.
+    const uint8_t nSteer = nSize > 0 ? pData[nSize - 1] : 0;
+
+    CFuzzReader reader;
+    const int32_t nResult = reader.Open(InputPath().c_str());
+    Require(nResult == ODML_OK || nResult < 0);
+    Require(reader.IsIndexed() == (nResult == ODML_OK));
+    if (reader.IsIndexed())
+        ReadStreams(reader, nSteer);
     reader.Reset();
+
+    QRVAviFile20 movie;
+    const int32_t nMovie = movie.OpenMovie(InputPath().c_str());
+    Require(nMovie == ODML_OK || nMovie == ODML_FAIL);
+    Require(movie.IsIndexed() == (nMovie == ODML_OK));
+    Require(movie.IsMovieMode() == (nMovie == ODML_OK));
+    if (!movie.IsIndexed()) {
+        Require(movie.StreamCount() == 0 && !movie.IsScreenMovie());
+        return 0;
+    }
+    ReadStreams(movie, nSteer);
+    ReadMovieFormats(movie, nSteer);
+    movie.Reset();
     return 0;
 }
