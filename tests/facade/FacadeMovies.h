@@ -76,6 +76,16 @@ inline std::vector<uint8_t> FacadeSound(uint32_t i, uint32_t nBytes)
     return v;
 }
 
+// The sound of every recipe: 16-bit mono at 22050 Hz.
+inline QRVAudioStreamFormat FacadeSoundFormat()
+{
+    QRVAudioStreamFormat audio;
+    audio.nChannels = 1;
+    audio.nSamplesPerSec = 22050;
+    audio.nBitsPerSample = 16;
+    return audio;
+}
+
 // Palette changes exist in the classic form only.
 inline bool FacadeChangePalette(QRVAviWriter& writer, const std::vector<uint32_t>& palette)
 {
@@ -100,7 +110,9 @@ template <class TWriter>
     std::vector<uint8_t> frame;
     for (uint32_t i = 0; i < recipe.nFrames; ++i) {
         if (recipe.bSound) {
-            const std::vector<uint8_t> sound = FacadeSound(i, 2 * (22050 / recipe.nFps));
+            const QRVAudioStreamFormat format = FacadeSoundFormat();
+            const std::vector<uint8_t> sound =
+                FacadeSound(i, format.BlockAlign() * (format.nSamplesPerSec / recipe.nFps));
             movie.sound.insert(movie.sound.end(), sound.begin(), sound.end());
             if (!writer.WriteAudio(sound))
                 return ::testing::AssertionFailure() << "sound of frame " << i;
@@ -150,10 +162,7 @@ inline ::testing::AssertionResult FacadeWriteMovie(const std::string& strPath,
     video.nRate = recipe.nFps;
     if (recipe.nBitCount == 8)
         video.palette = QRVCanvas::StandardPalette();
-    QRVAudioStreamFormat audio;
-    audio.nChannels = 1;
-    audio.nSamplesPerSec = 22050;
-    audio.nBitsPerSample = 16;
+    const QRVAudioStreamFormat audio = FacadeSoundFormat();
     ::testing::AssertionResult result = ::testing::AssertionSuccess();
     if (recipe.bOpenDml) {
         QRVOpenDmlWriter writer;

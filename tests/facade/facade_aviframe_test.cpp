@@ -2,29 +2,15 @@
 // time or a frame number holds exactly the picture that was encoded.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "AviFrameTool.h"
+#include "FacadeFiles.h"
 #include "FacadeMovies.h"
 
 namespace {
-
-std::vector<uint8_t> ReadFile(const std::string& strPath)
-{
-    std::vector<uint8_t> bytes;
-    std::FILE* pFile = std::fopen(strPath.c_str(), "rb");
-    if (pFile == nullptr)
-        return bytes;
-    uint8_t buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pFile)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(pFile);
-    return bytes;
-}
 
 std::wstring Wide(const std::string& str)
 {
@@ -90,7 +76,7 @@ TEST(AviFrameTool, WritesThePictureForATimeOrAFrameAsBmp)
                                      strOut, strErr))
                 << strErr;
             EXPECT_NE(std::string::npos, strOut.find("frame " + std::to_string(r.nFrame) + " "));
-            EXPECT_TRUE(BmpHolds(ReadFile(bmpFile.Path()), movie.pictures[r.nFrame]));
+            EXPECT_TRUE(BmpHolds(FacadeReadBytes(bmpFile.Path()), movie.pictures[r.nFrame]));
         }
     }
 }

@@ -97,6 +97,7 @@ TEST(FacadeFfmpeg, UncompressedRgbFramesAndPcmSoundReadAsFfmpegWroteThem)
     ASSERT_EQ(1u, file.GetVideoStreamCount());
     ASSERT_EQ(1u, file.GetAudioStreamCount());
     EXPECT_FALSE(file.HasBuiltInDecoder(0));
+    EXPECT_FALSE(file.IsServedByOwnReader());
     EXPECT_FALSE(file.IsDirectIndexed());
     ASSERT_TRUE(file.GetFrameOpen(0));
     EXPECT_EQ(2000, file.GetVideoEndTime(0));
@@ -143,6 +144,7 @@ TEST(FacadeFfmpeg, MicrosoftVideo1FramesComeThroughThePlatformDecompressor)
     ASSERT_TRUE(file.Open(Path("cram.avi").c_str()));
     ASSERT_EQ(1u, file.GetVideoStreamCount());
     EXPECT_FALSE(file.HasBuiltInDecoder(0));
+    EXPECT_FALSE(file.IsServedByOwnReader());
     ASSERT_TRUE(file.GetFrameOpen(0));
     long nCurrent = -1;
     for (uint32_t f = 0; f < FFT_FRAMES; ++f) {

@@ -3,28 +3,12 @@
 // with the first picture at or after each change in the stream.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "FacadeMovies.h"
-#include "PlatformMovie.h"
+#include "FacadeChecks.h"
 #include "QRVAviFile.h"
-
-namespace {
-
-long MidTime(uint32_t f, uint32_t nFps)
-{
-    return static_cast<long>((2 * static_cast<uint64_t>(f) + 1) * 500 / nFps);
-}
-
-std::vector<uint32_t> Colors(const void* p, size_t n)
-{
-    std::vector<uint32_t> v(n);
-    std::memcpy(v.data(), p, 4 * n);
-    return v;
-}
-
-}  // namespace
 
 TEST(FacadePalette, DisplayTableStartsAsTheHalftonePalette)
 {
@@ -52,9 +36,10 @@ TEST(FacadePalette, DisplayTableStartsAsTheHalftonePalette)
     }
 }
 
-// The colours come from the platform's format of the stream at the frame's
-// section (Wine reports the sections but answers every format read with the
-// stream's first format, and places each change one frame early).
+// The colours of every frame are those in force at it: the writer's change
+// at frame N applies from frame N on. They are replaced (GetFrame answers
+// true) with the first picture delivered and with the first picture of
+// each new section of changes, in order or after a jump, and not otherwise.
 TEST(FacadePalette, EachNewSectionOfFormatChangesReplacesTheColoursOnce)
 {
     CTestFile path("palette.avi");
@@ -64,48 +49,40 @@ TEST(FacadePalette, EachNewSectionOfFormatChangesReplacesTheColoursOnce)
     recipe.paletteChanges = {12, 25};
     FacadeMovie movie;
     ASSERT_TRUE(FacadeWriteMovie(path.Path(), recipe, movie));
-
-    // What the platform says about the stream's sections and colours.
-    CAviLibrary library;
-    CPlatformMovie platform;
-    ASSERT_EQ(AVIERR_OK, platform.Open(path.Wide()));
-    PAVISTREAM pStream = platform.Stream(streamtypeVIDEO);
-    ASSERT_NE(nullptr, pStream);
-    std::vector<long> sections;
-    std::vector<std::vector<uint32_t>> colors;
-    for (uint32_t f = 0; f < recipe.nFrames; ++f) {
-        sections.push_back(AVIStreamFindSample(pStream, f, FIND_PREV | FIND_FORMAT));
-        std::vector<uint8_t> format(40 + 1024);
-        long cb = static_cast<long>(format.size());
-        ASSERT_EQ(AVIERR_OK, AVIStreamReadFormat(pStream, sections.back(), format.data(), &cb));
-        colors.push_back(Colors(format.data() + 40, 256));
-    }
-    ASSERT_EQ(0, sections[0]);
-    ASSERT_LT(sections[0], sections[20]);
-    ASSERT_LT(sections[20], sections[39]);
-    EXPECT_EQ(QRVCanvas::StandardPalette(), colors[0]);
+    ASSERT_EQ(QRVCanvas::StandardPalette(), movie.palettes[0]);
+    ASSERT_NE(movie.palettes[11], movie.palettes[12]);
+    // The section of changes that frame f is in.
+    auto section = [&](uint32_t f) {
+        return std::count_if(recipe.paletteChanges.begin(), recipe.paletteChanges.end(),
+                             [f](uint32_t nChange) { return nChange <= f; });
+    };
 
     QRVAviFile file;
     ASSERT_TRUE(file.Open(path.Wide()));
+    EXPECT_TRUE(file.IsServedByOwnReader());
     ASSERT_TRUE(file.GetFrameOpen(0));
     long nCurrent = -1;
     auto expectFrame = [&](uint32_t f, bool bReplaced) {
         SCOPED_TRACE(f);
         BITMAPINFOHEADER* pHeader = nullptr;
         uint8_t* pBits = nullptr;
-        EXPECT_EQ(bReplaced, file.GetFrame(0, MidTime(f, recipe.nFps), &pHeader, &pBits, nCurrent, false));
+        EXPECT_EQ(bReplaced,
+                  file.GetFrame(0, FacadeMidTime(f, recipe.nFps), &pHeader, &pBits, nCurrent, false));
         ASSERT_NE(nullptr, pHeader);
         ASSERT_NE(nullptr, pBits);
         EXPECT_EQ(0, std::memcmp(pBits, movie.pictures[f].Bytes().data(), movie.pictures[f].Bytes().size()));
         // The picture's own table and the display table hold the colours in force.
-        EXPECT_EQ(colors[f], Colors(reinterpret_cast<uint8_t*>(pHeader) + pHeader->biSize, 256));
-        EXPECT_EQ(colors[f], Colors(file.GetPaletteColors(0), 256));
+        EXPECT_EQ(movie.palettes[f],
+                  FacadeColors(reinterpret_cast<uint8_t*>(pHeader) + pHeader->biSize, 256));
+        EXPECT_EQ(movie.palettes[f], FacadeColors(file.GetPaletteColors(0), 256));
     };
     for (uint32_t f = 0; f < recipe.nFrames; ++f)
-        expectFrame(f, f == 0 || sections[f] != sections[f - 1]);
+        expectFrame(f, f == 0 || section(f) != section(f - 1));
     // Jumps into other sections replace the colours again, within one not.
     expectFrame(3, true);
     expectFrame(8, false);
     expectFrame(30, true);
     expectFrame(13, true);
+    expectFrame(24, false);
+    expectFrame(25, true);
 }
