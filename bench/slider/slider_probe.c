@@ -14,6 +14,13 @@
  *       "# samples N from T0_NS to T1_NS"
  *   slider_probe shot X Y W H
  *       prints the pixels of a screen rectangle as "x y RRGGBB" lines
+ *   slider_probe appear RRGGBB SECONDS [PAUSE_US]
+ *       waits for a picture of that colour anywhere on the screen: reads
+ *       every 16th row of the screen, PAUSE_US microseconds between readings
+ *       (default 2000), until at least 256 of those pixels have the colour;
+ *       prints "T_NS PIXELS READINGS" (CLOCK_REALTIME) of that reading, or
+ *       nothing and exit 1 when SECONDS pass first. Exit 3 when the colour
+ *       is there at the first reading already.
  */
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -151,6 +158,74 @@ static int watch(Display* dpy, Window root, int x, int y, double seconds, long p
     return 0;
 }
 
+/* A one-row shared-memory image, or null when the extension is missing. */
+static XImage* row_image(Display* dpy, XShmSegmentInfo* shm, unsigned width)
+{
+    const int screen = DefaultScreen(dpy);
+    if (!XShmQueryExtension(dpy))
+        return NULL;
+    XImage* image = XShmCreateImage(dpy, DefaultVisual(dpy, screen), (unsigned)DefaultDepth(dpy, screen), ZPixmap,
+                                    NULL, shm, width, 1);
+    if (image == NULL)
+        return NULL;
+    shm->shmid = shmget(IPC_PRIVATE, (size_t)image->bytes_per_line, IPC_CREAT | 0600);
+    shm->shmaddr = image->data = shm->shmid >= 0 ? shmat(shm->shmid, NULL, 0) : (char*)-1;
+    shm->readOnly = False;
+    if (shm->shmid < 0 || shm->shmaddr == (char*)-1 || !XShmAttach(dpy, shm)) {
+        if (shm->shmid >= 0)
+            shmctl(shm->shmid, IPC_RMID, NULL);
+        image->data = NULL;
+        XDestroyImage(image);
+        return NULL;
+    }
+    XSync(dpy, False);
+    shmctl(shm->shmid, IPC_RMID, NULL); /* goes when both sides let go */
+    return image;
+}
+
+static int appear(Display* dpy, Window root, unsigned long want, double seconds, long pause_us)
+{
+    XWindowAttributes wa;
+    XGetWindowAttributes(dpy, root, &wa);
+    XShmSegmentInfo shm;
+    XImage* row = row_image(dpy, &shm, (unsigned)wa.width);
+    const long long end = now_ns() + (long long)(seconds * 1e9);
+    long readings = 0;
+    int result = 1;
+    while (!g_stop && now_ns() < end) {
+        long count = 0;
+        for (int y = 0; y < wa.height; y += 16) {
+            XImage* image = row;
+            if (row != NULL)
+                XShmGetImage(dpy, root, row, 0, y, AllPlanes);
+            else
+                image = XGetImage(dpy, root, 0, y, (unsigned)wa.width, 1, AllPlanes, ZPixmap);
+            if (image == NULL)
+                continue;
+            for (int x = 0; x < wa.width; ++x)
+                count += rgb_of(image, x, 0) == want;
+            if (image != row)
+                XDestroyImage(image);
+        }
+        const long long t = now_ns();
+        ++readings;
+        if (count >= 256) {
+            printf("%lld %ld %ld\n", t, count, readings);
+            result = readings == 1 ? 3 : 0;
+            break;
+        }
+        if (pause_us > 0)
+            usleep((useconds_t)pause_us);
+    }
+    fflush(stdout);
+    if (row != NULL) {
+        XShmDetach(dpy, &shm);
+        XDestroyImage(row);
+        shmdt(shm.shmaddr);
+    }
+    return result;
+}
+
 int main(int argc, char** argv)
 {
     Display* dpy = XOpenDisplay(NULL);
@@ -167,6 +242,9 @@ int main(int argc, char** argv)
         return shot(dpy, root, atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]));
     if ((argc == 5 || argc == 6) && strcmp(argv[1], "watch") == 0)
         return watch(dpy, root, atoi(argv[2]), atoi(argv[3]), atof(argv[4]), argc == 6 ? atol(argv[5]) : 1000);
-    fprintf(stderr, "usage: slider_probe find RRGGBB | watch X Y SECONDS [PAUSE_US] | shot X Y W H\n");
+    if ((argc == 4 || argc == 5) && strcmp(argv[1], "appear") == 0)
+        return appear(dpy, root, strtoul(argv[2], NULL, 16), atof(argv[3]), argc == 5 ? atol(argv[4]) : 2000);
+    fprintf(stderr, "usage: slider_probe find RRGGBB | watch X Y SECONDS [PAUSE_US] | shot X Y W H"
+                    " | appear RRGGBB SECONDS [PAUSE_US]\n");
     return 2;
 }
