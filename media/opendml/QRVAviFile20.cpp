@@ -77,18 +77,25 @@ QRVAviFile20::StreamRecord* QRVAviFile20::RecordFor(int32_t nStream)
     return &m_pStreams[nStream];
 }
 
-int32_t QRVAviFile20::Open(const CFileChar* pszPath)
+bool QRVAviFile20::OpenFile(const CFileChar* pszPath)
 {
     Reset();
     m_strValidation.clear();
     if (!m_file.Open(pszPath, GetOpenFlags()))
-        return ODML_FAIL;
-    const uint64_t nLength = m_file.SeekToEnd();
-    if (nLength == CFILE_BAD_POS) {
+        return false;
+    m_nLength = m_file.SeekToEnd();
+    if (m_nLength == CFILE_BAD_POS) {
         Reset();
-        return ODML_FAIL;
+        return false;
     }
-    m_nLength = nLength;
+    return true;
+}
+
+int32_t QRVAviFile20::Open(const CFileChar* pszPath)
+{
+    if (!OpenFile(pszPath))
+        return ODML_FAIL;
+    const uint64_t nLength = m_nLength;
     if (IsLargeFileOnly() && nLength <= ODML_LARGE_FILE_LIMIT) {
         m_bIndexed = 0;
         Reset();

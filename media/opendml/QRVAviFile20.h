@@ -174,6 +174,8 @@ protected:
 
 private:
     struct MovieScan;
+    // Opens the file after a Reset and takes its length; false on failure.
+    bool OpenFile(const CFileChar* pszPath);
     int32_t OnMovieList(uint64_t nOffset, uint64_t nNext, uint64_t nParentEnd, bool bPlaceholder, uint64_t& nResume);
     int32_t OnStreamFormat(uint64_t nOffset, int32_t nStream);
     int32_t OnMovieSuperIndex(uint64_t nOffset, int32_t nStream, FoundFlags& found);

@@ -70,16 +70,8 @@ bool IsMoviMember(uint32_t nId)
 
 int32_t QRVAviFile20::OpenMovie(const CFileChar* pszPath)
 {
-    Reset();
-    m_strValidation.clear();
-    if (!m_file.Open(pszPath, GetOpenFlags()))
+    if (!OpenFile(pszPath))
         return ODML_FAIL;
-    const uint64_t nLength = m_file.SeekToEnd();
-    if (nLength == CFILE_BAD_POS) {
-        Reset();
-        return ODML_FAIL;
-    }
-    m_nLength = nLength;
     m_bMovieMode = true;
     const uint64_t nModified = m_file.GetModifiedTime();
     try {
@@ -89,7 +81,7 @@ int32_t QRVAviFile20::OpenMovie(const CFileChar* pszPath)
         }
         m_pScan.reset(new MovieScan);
         FoundFlags found;
-        const int32_t nResult = Walk(0, nLength, 0, -1, found);
+        const int32_t nResult = Walk(0, m_nLength, 0, -1, found);
         bool bHeaders = false;
         for (uint32_t s = 0; s < StreamCount(); ++s)
             bHeaders = bHeaders || m_pStreams[s].m_bHeader;
