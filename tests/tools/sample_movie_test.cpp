@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -188,7 +189,32 @@ INSTANTIATE_TEST_SUITE_P(ScenesAndFormats, SampleMovie,
                                            MovieCase{"noise", 8, 37, 13, 5, 3, 16, 1},
                                            MovieCase{"noise", 24, 19, 11, 5, 2, 16, 1},
                                            MovieCase{"bars", 16, 64, 48, 10, 6, 16, 1},
-                                           MovieCase{"bars", 32, 50, 30, 10, 4, 8, 2}));
+                                           MovieCase{"bars", 32, 50, 30, 10, 4, 8, 2},
+                                           MovieCase{"video", 24, 180, 120, 10, 8, 16, 1}));
+
+// The "video" scene: between scrolls about a ninth of the screen changes
+// from one frame to the next; a scroll moves much of the document as well.
+TEST(VideoScene, ANinthOfTheScreenChangesEveryFrameAndMoreWhileTheDocumentScrolls)
+{
+    const std::unique_ptr<QRVScene> pScene = QRVMakeScene("video");
+    ASSERT_NE(nullptr, pScene);
+    const uint32_t nFps = 10;
+    auto changed = [&](uint32_t nFrame) {
+        QRVCanvas a(480, 270), b(480, 270);
+        pScene->Render(nFrame, nFps, a);
+        pScene->Render(nFrame + 1, nFps, b);
+        uint32_t n = 0;
+        for (int32_t y = 0; y < a.Height(); ++y)
+            for (int32_t x = 0; x < a.Width(); ++x)
+                n += a.Get(x, y) != b.Get(x, y);
+        return static_cast<double>(n) / (a.Width() * a.Height());
+    };
+    for (uint32_t nFrame : {10u, 25u, 37u}) {  // no scroll between these and the next
+        EXPECT_GT(changed(nFrame), 1.0 / 11) << nFrame;
+        EXPECT_LT(changed(nFrame), 1.0 / 7) << nFrame;
+    }
+    EXPECT_GT(changed(40), changed(10) + 0.05);  // the scroll every four seconds
+}
 
 TEST(SineTone, HasTheAskedPeakAndStaysInPhaseAcrossPieces)
 {

@@ -58,7 +58,7 @@ const char* QRVMovieUsage()
     return "usage: vistrel-moviewriter OUT.avi [--width W] [--height H] [--bpp 8|16|24|32]\n"
            "         [--fps N] [--seconds S] [--tone HZ|--no-sound] [--rate 22050]\n"
            "         [--sound-bits 8|16] [--channels 1|2] [--keyframe-every N]\n"
-           "         [--scene screen|noise|bars] [--no-empty-frames]\n"
+           "         [--scene screen|noise|bars|video] [--no-empty-frames]\n"
            "         [--opendml [--no-legacy-index] [--filler-mib N]]\n";
 }
 
@@ -128,7 +128,7 @@ bool QRVParseMovieArgs(const std::vector<std::string>& args, QRVMovieSettings& s
             bOk = ParseInt(strValue, 0, 1000, n);
             s.nFillerMiB = static_cast<uint32_t>(n);
         } else if (strArg == "--scene") {
-            bOk = strValue == "screen" || strValue == "noise" || strValue == "bars";
+            bOk = QRVMakeScene(strValue) != nullptr;
             s.strScene = strValue;
         } else {
             strError = "unknown option: " + strArg;

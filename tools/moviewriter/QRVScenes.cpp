@@ -1,6 +1,7 @@
 #include "QRVScenes.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -86,6 +87,27 @@ void DrawText(QRVCanvas& c, const Rect& r, uint32_t nSeed, uint32_t nChars, bool
     }
 }
 
+// The desktop: background, icons and the taskbar; its height is returned.
+int32_t DrawDesktop(QRVCanvas& c)
+{
+    const int32_t w = c.Width();
+    const int32_t h = c.Height();
+    c.Fill(CR_DESKTOP);
+    for (int i = 0; i < 4; ++i) {
+        c.FillRect(16, 16 + i * 56, 32, 32, i % 2 ? 0xFFCC33 : 0xCCFFFF);
+        c.FrameRect(16, 16 + i * 56, 32, 32, CR_BLACK);
+        c.FillRect(14, 52 + i * 56, 36, 5, CR_WHITE);
+    }
+    // Taskbar with its start button and clock area.
+    const int32_t nBar = std::max<int32_t>(h / 16, 20);
+    c.FillRect(0, h - nBar, w, nBar, CR_FACE);
+    c.FillRect(0, h - nBar, w, 1, CR_WHITE);
+    c.FillRect(3, h - nBar + 3, 54, nBar - 6, CR_FACE);
+    c.FrameRect(3, h - nBar + 3, 54, nBar - 6, CR_BLACK);
+    c.FillRect(9, h - nBar + 7, 10, nBar - 14, 0x339933);
+    return nBar;
+}
+
 class CScreenScene : public QRVScene {
 public:
     void Render(uint32_t nFrame, uint32_t nFps, QRVCanvas& c) override
@@ -93,20 +115,7 @@ public:
         const double t = static_cast<double>(nFrame) / nFps;
         const int32_t w = c.Width();
         const int32_t h = c.Height();
-        c.Fill(CR_DESKTOP);
-        // Desktop icons.
-        for (int i = 0; i < 4; ++i) {
-            c.FillRect(16, 16 + i * 56, 32, 32, i % 2 ? 0xFFCC33 : 0xCCFFFF);
-            c.FrameRect(16, 16 + i * 56, 32, 32, CR_BLACK);
-            c.FillRect(14, 52 + i * 56, 36, 5, CR_WHITE);
-        }
-        // Taskbar with its start button and clock area.
-        const int32_t nBar = std::max<int32_t>(h / 16, 20);
-        c.FillRect(0, h - nBar, w, nBar, CR_FACE);
-        c.FillRect(0, h - nBar, w, 1, CR_WHITE);
-        c.FillRect(3, h - nBar + 3, 54, nBar - 6, CR_FACE);
-        c.FrameRect(3, h - nBar + 3, 54, nBar - 6, CR_BLACK);
-        c.FillRect(9, h - nBar + 7, 10, nBar - 14, 0x339933);
+        const int32_t nBar = DrawDesktop(c);
 
         // Editor window: text typed at about 25 letters per second.
         const Rect editor{w * 8 / 100, h * 7 / 100, w * 55 / 100, h * 60 / 100};
@@ -143,6 +152,79 @@ public:
         const int32_t px = static_cast<int32_t>(w * (0.5 + 0.4 * std::sin(t * 0.9)));
         const int32_t py = static_cast<int32_t>(h * (0.5 + 0.35 * std::sin(t * 1.3 + 0.5)));
         c.Pointer(px, py);
+    }
+};
+
+// A document of lines of "words", scrolled up by nScroll pixels inside r:
+// only lines wholly inside the area are drawn.
+void DrawDocument(QRVCanvas& c, const Rect& r, int32_t nScroll)
+{
+    const int32_t nLineHeight = 14;
+    for (int32_t nLine = std::max<int32_t>(nScroll / nLineHeight, 0);; ++nLine) {
+        const int32_t y = r.y + 8 + nLine * nLineHeight - nScroll;
+        if (y + nLineHeight > r.y + r.h)
+            return;
+        if (y < r.y + 2)
+            continue;
+        int32_t x = r.x + 8;
+        for (uint32_t nWord = 0;; ++nWord) {
+            const uint32_t nHash = Hash(static_cast<uint32_t>(nLine) * 131u + nWord * 7919u + 17u);
+            const int32_t nLetters = 2 + static_cast<int32_t>(nHash % 8);
+            if (x + nLetters * 6 > r.x + r.w - 8 || (nWord > 0 && nHash % 29 == 0))
+                break;
+            const uint32_t crWord = (nHash >> 8) % 11 == 0 ? CR_LINK : CR_TEXT;
+            for (int32_t i = 0; i < nLetters; ++i) {
+                const int32_t nTall = (Hash(nHash + i) % 4 == 0) ? 10 : 7;
+                c.FillRect(x + i * 6, y + 8 - nTall, 5, nTall, crWord);
+            }
+            x += nLetters * 6 + 6;
+        }
+    }
+}
+
+// "video": what screen recordings often show. A document that scrolls by
+// three lines every four seconds, and a player window whose picture (about
+// a ninth of the screen) changes completely every frame.
+class CVideoScene : public QRVScene {
+public:
+    void Render(uint32_t nFrame, uint32_t nFps, QRVCanvas& c) override
+    {
+        const int32_t w = c.Width();
+        const int32_t h = c.Height();
+        DrawDesktop(c);
+        const uint32_t nFramesPerSecond = std::max<uint32_t>(nFps, 1);
+
+        // The scroll takes half a second and happens every four.
+        const uint32_t nPeriod = 4 * nFramesPerSecond;
+        const uint32_t nGlide = std::max<uint32_t>(nFramesPerSecond / 2, 1);
+        const uint32_t nInPeriod = std::min(nFrame % nPeriod, nGlide);
+        const int32_t nScroll = static_cast<int32_t>(42 * (nFrame / nPeriod) + 42 * nInPeriod / nGlide);
+        const Rect document{w * 3 / 100, h * 5 / 100, w * 52 / 100, h * 82 / 100};
+        DrawDocument(c, DrawWindow(c, document, false, 7), nScroll);
+
+        // The player: its picture is a third of the width and the height.
+        const int32_t nVideoWidth = std::max<int32_t>(w / 3, 1);
+        const int32_t nVideoHeight = std::max<int32_t>(h / 3, 1);
+        const Rect player{w * 58 / 100, h * 20 / 100, nVideoWidth + 6, nVideoHeight + 28};
+        const Rect picture = DrawWindow(c, player, true, 9);
+        // Moving waves: every pixel changes from one frame to the next.
+        static const auto s_wave = [] {
+            std::array<uint8_t, 256> wave{};
+            for (int i = 0; i < 256; ++i)
+                wave[i] = static_cast<uint8_t>(127.5 + 127.5 * std::sin(2.0 * SCN_PI * i / 256.0));
+            return wave;
+        }();
+        for (int32_t y = 0; y < picture.h; ++y) {
+            for (int32_t x = 0; x < picture.w; ++x) {
+                const uint32_t r = s_wave[(3 * x + 5 * nFrame) & 255];
+                const uint32_t g = s_wave[(2 * y + 7 * nFrame) & 255];
+                const uint32_t b = s_wave[(x + y + 11 * nFrame) & 255];
+                c.Set(picture.x + x, picture.y + y, (r << 16) | (g << 8) | b);
+            }
+        }
+        const double t = static_cast<double>(nFrame) / nFramesPerSecond;
+        c.Pointer(static_cast<int32_t>(w * (0.3 + 0.2 * std::sin(t * 0.7))),
+                  static_cast<int32_t>(h * (0.5 + 0.3 * std::sin(t * 1.1))));
     }
 };
 
@@ -188,5 +270,7 @@ std::unique_ptr<QRVScene> QRVMakeScene(const std::string& strName)
         return std::make_unique<CNoiseScene>();
     if (strName == "bars")
         return std::make_unique<CBarsScene>();
+    if (strName == "video")
+        return std::make_unique<CVideoScene>();
     return nullptr;
 }

@@ -1,7 +1,9 @@
 // Moving pictures for test movies: "screen" (a desktop with windows, the
 // default sample movie), "noise" (random pixels, the hardest case for the
-// codec) and "bars" (colour bars with a block that moves every other frame,
-// so some frames are unchanged).
+// codec), "bars" (colour bars with a block that moves every other frame,
+// so some frames are unchanged) and "video" (a document that scrolls now and
+// then beside a playing video, about a ninth of the screen changing
+// completely every frame).
 #pragma once
 
 #include <cstdint>
