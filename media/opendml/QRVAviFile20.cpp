@@ -137,6 +137,10 @@ int32_t QRVAviFile20::Walk(uint64_t nFrom, uint64_t nTo, int nDepth, int32_t nSt
         // take minutes.
         if (!IsChunkId(nId))
             break;
+        // Headers hold a few dozen chunks: a lenient open does not spend
+        // minutes on a file made of millions of tiny ones.
+        if (m_pScan && ++m_pScan->nHeaderChunks > ODML_MAX_HEADER_CHUNKS)
+            break;
         const uint32_t nSize = Get32(head + 4);
         uint64_t nNext = nFrom + 8 + nSize;
         const bool bList = nId == ODML_ID_RIFF || nId == ODML_ID_LIST;

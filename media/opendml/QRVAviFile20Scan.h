@@ -11,6 +11,8 @@
 // Chunk heads are read in blocks of this size: under Wine each read costs
 // several microseconds, whatever its size.
 constexpr uint32_t ODML_HEAD_CACHE_BYTES = 65536;
+// Chunks outside "movi" lists a lenient open visits at most.
+constexpr uint32_t ODML_MAX_HEADER_CHUNKS = 100000;
 
 // What the lenient open finds while it walks.
 struct QRVAviFile20::MovieScan {
@@ -21,6 +23,7 @@ struct QRVAviFile20::MovieScan {
         bool bWalked;
     };
     std::vector<Segment> segments;
+    uint32_t nHeaderChunks = 0;  // visited outside "movi" lists
     bool bIdx1 = false;
     uint64_t nIdx1 = 0;  // the "idx1" head
     std::vector<uint64_t> stdIndexes;  // standard indexes named by super indexes
