@@ -115,8 +115,9 @@ public:
     // the format in force at nFrame was set (0: the stored format).
     int32_t FindFormatChange(uint32_t nVideoIndex, int32_t nFrame) const;
     // The video stream's format in force at frame nFrame: the stored format
-    // with every palette change up to that frame applied. False when the
-    // stream has no stored format or a change cannot be read.
+    // with every palette change up to that frame applied (changes that
+    // cannot be read are passed over). False, with the format empty, when
+    // the stream has no stored format.
     bool ReadFormatAt(uint32_t nVideoIndex, int32_t nFrame, std::vector<uint8_t>& format);
     // Frees the tables, closes the file, clears the indexed state.
     void Reset();

@@ -646,8 +646,9 @@ bool QRVAviFile20::ReadFormatAt(uint32_t nVideoIndex, int32_t nFrame, std::vecto
             break;
         uint8_t data[ODML_PALCHANGE_HEAD + 4 * 256];
         const uint32_t nBytes = std::min<uint32_t>(change.nSize, sizeof data);
+        // A change too short to hold its head, or unreadable, changes nothing.
         if (nBytes < ODML_PALCHANGE_HEAD || ReadAt(data, nBytes, change.nOffset) != ODML_OK)
-            return false;
+            continue;
         const uint32_t nFirst = data[0];
         const uint32_t nCount = data[1] == 0 ? 256 : data[1];
         for (uint32_t i = 0; i < nCount && ODML_PALCHANGE_HEAD + 4 * i + 4 <= nBytes; ++i) {
