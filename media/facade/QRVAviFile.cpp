@@ -104,10 +104,8 @@ void QRVAviFile::Reset()
     m_bAllKeyFrames = 0;
     m_pCompressed.reset();
     m_cbCompressed = 0;
-    m_pDecoded.reset();
-    m_cbDecoded = 0;
+    m_pictures.Release();
     m_nDecodedStream = -1;
-    m_nDecodedFrame = -1;
 
     // Every display colour table starts as the system's halftone palette.
     std::memset(m_palettes, 0, sizeof m_palettes);

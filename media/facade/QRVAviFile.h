@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "QRVAviFile20.h"
+#include "QRVSnapshotCache.h"
 #include "QRVStreamTime.h"
 #include "avilibrary.h"
 #include "ScreenCodecDecoder.h"
@@ -103,14 +104,18 @@ public:
     const AVISTREAMINFOW* GetAudioInfo(uint32_t nIndex) const;
     long GetAudioEndTime(uint32_t nIndex) const;
 
-    // Frames the built-in decoder has decoded since construction; shows how
-    // much work a request cost.
+    // Frames the built-in decoder has decoded since construction, and
+    // pictures copied to and from its snapshots; show what a request cost.
     uint32_t GetDecodedFrameCount() const { return m_nDecodedFrames; }
+    uint64_t GetPictureCopyCount() const { return m_pictures.CopyCount(); }
+    // Bytes of decoded pictures and snapshots held.
+    uint64_t GetPictureBytesHeld() const { return m_pictures.BytesHeld(); }
     // Whether the embedded OpenDML reader serves this file from its index.
     bool IsDirectIndexed() const { return m_direct.IsIndexed(); }
 
 private:
     using CBuffer = std::unique_ptr<uint8_t[]>;
+    class CBuiltInFrames;
 
     void Reset();
     bool OpenWithPlatform(const wchar_t* pszPath);
@@ -130,7 +135,7 @@ private:
     long KeyFrameAtOrBefore(uint32_t nIndex, long nFrame);
     bool DecodeBuiltIn(uint32_t nIndex, long nFrame, BITMAPINFOHEADER** ppHeader, uint8_t** ppBits);
     bool PlatformKnowsFrame(uint32_t nIndex, long nFrame) const;
-    bool DecodeOne(uint32_t nIndex, long nFrame, bool& bEmpty);
+    QRVPaintResult DecodeOne(uint32_t nIndex, long nFrame, uint8_t* pPicture, uint32_t& cbFrame);
     bool PlatformFrame(uint32_t nIndex, long nFrame, BITMAPINFOHEADER** ppHeader, uint8_t** ppBits);
     // A stream's rate, scale, start and length for our own exact time and
     // sample conversions; the stream must be open.
@@ -167,11 +172,10 @@ private:
     uint32_t m_bAllKeyFrames = 0;
     CBuffer m_pCompressed;
     uint32_t m_cbCompressed = 0;
-    CBuffer m_pDecoded;
-    uint32_t m_cbDecoded = 0;
-    // What m_pDecoded holds: stream and frame, -1 when nothing usable.
+    // The decoded picture of a "qrvc" stream and its snapshots, and the
+    // stream they belong to (-1: none).
+    QRVSnapshotCache m_pictures;
     long m_nDecodedStream = -1;
-    long m_nDecodedFrame = -1;
     long m_nPaletteSample[AVF_MAX_STREAMS] = {};
     uint8_t m_palettes[AVF_PALETTE_SLOT * AVF_MAX_STREAMS] = {};
     uint32_t m_nDecodedFrames = 0;

@@ -134,59 +134,39 @@ long QRVAviFile::KeyFrameAtOrBefore(uint32_t nIndex, long nFrame)
     return nKey > nFrame ? -1 : nKey;
 }
 
+// A "qrvc" stream of the facade as its snapshot cache sees it.
+class QRVAviFile::CBuiltInFrames : public QRVFrameSource {
+public:
+    CBuiltInFrames(QRVAviFile& file, uint32_t nIndex) : m_file(file), m_nIndex(nIndex) {}
+    long KeyFrameAtOrBefore(long nFrame) override { return m_file.KeyFrameAtOrBefore(m_nIndex, nFrame); }
+    QRVPaintResult Paint(long nFrame, uint8_t* pPicture, uint32_t& cbFrame) override
+    {
+        return m_file.DecodeOne(m_nIndex, nFrame, pPicture, cbFrame);
+    }
+
+private:
+    QRVAviFile& m_file;
+    uint32_t m_nIndex;
+};
+
 bool QRVAviFile::DecodeBuiltIn(uint32_t nIndex, long nFrame, BITMAPINFOHEADER** ppHeader, uint8_t** ppBits)
 {
     auto* pOutput = reinterpret_cast<BITMAPINFOHEADER*>(m_pOutputFormat[nIndex].get());
     // Exactly what the decoder may write: stride x height of the output.
     const uint32_t cbPicture =
         QRVScreenCodec::PictureBytes(*reinterpret_cast<const QRVBitmapHeader*>(pOutput));
-    if (cbPicture == 0)
+    if (cbPicture == 0 || !m_pictures.SetPictureSize(cbPicture))
         return false;
-    if (!m_pDecoded || m_cbDecoded < cbPicture) {
-        m_pDecoded.reset(new (std::nothrow) uint8_t[cbPicture]());
-        m_cbDecoded = m_pDecoded ? cbPicture : 0;
-        m_nDecodedFrame = -1;
-        if (!m_pDecoded)
-            return false;
-    }
+    // Pictures of one stream are no start for another's frames.
     if (m_nDecodedStream != static_cast<long>(nIndex)) {
         m_nDecodedStream = static_cast<long>(nIndex);
-        m_nDecodedFrame = -1;
+        m_pictures.Drop();
     }
-    // The kept picture, not the caller's current frame, decides where
-    // decoding can continue from: a failed decode leaves nothing to build on.
-    const long nHeld = m_nDecodedFrame;
-    if (nHeld != nFrame) {
-        if (nFrame != 0 && nHeld != nFrame - 1 && !m_bAllKeyFrames) {
-            const long k = KeyFrameAtOrBefore(nIndex, nFrame);
-            if (k >= 0) {
-                // A forward jump that passes no key frame continues from
-                // the picture already there.
-                long j = (nHeld >= k && nHeld < nFrame) ? nHeld + 1 : k;
-                m_nDecodedFrame = -1;
-                for (; j < nFrame; ++j) {
-                    bool bEmpty = false;
-                    if (!DecodeOne(nIndex, j, bEmpty))
-                        return false;
-                    m_nDecodedFrame = j;
-                }
-            }
-        }
-        const bool bFollows = m_nDecodedFrame == nFrame - 1;
-        bool bEmpty = false;
-        m_nDecodedFrame = -1;
-        if (!DecodeOne(nIndex, nFrame, bEmpty))
-            return false;
-        if (bEmpty) {
-            // Nothing changes in an empty frame: the picture is the one
-            // before it, when that is what it held.
-            m_nDecodedFrame = bFollows ? nFrame : -1;
-            return false;
-        }
-        m_nDecodedFrame = nFrame;
-    }
+    CBuiltInFrames frames(*this, nIndex);
+    if (m_pictures.Reach(nFrame, m_bAllKeyFrames != 0, frames) != SNP_PAINTED)
+        return false;
     *ppHeader = pOutput;
-    *ppBits = m_pDecoded.get();
+    *ppBits = m_pictures.Picture();
     return true;
 }
 
@@ -200,40 +180,39 @@ bool QRVAviFile::PlatformKnowsFrame(uint32_t nIndex, long nFrame) const
     return AVIStreamFindSample(m_videoHandles[nIndex], nFrame, FIND_NEXT | FIND_ANY) >= 0;
 }
 
-bool QRVAviFile::DecodeOne(uint32_t nIndex, long nFrame, bool& bEmpty)
+QRVPaintResult QRVAviFile::DecodeOne(uint32_t nIndex, long nFrame, uint8_t* pPicture, uint32_t& cbFrame)
 {
-    bEmpty = false;
+    cbFrame = 0;
     PAVISTREAM pStream = m_videoHandles[nIndex];
     if (!PlatformKnowsFrame(nIndex, nFrame))
-        return false;
+        return SNP_FAILED;
     long nSize = 0;
     long nSamples = 0;
     // A failed size query is a failed frame, never a guess.
     if (m_direct.ReadVideo(pStream, nIndex, nFrame, 1, nullptr, 0, &nSize, &nSamples) != ODML_OK || nSize < 0)
-        return false;
-    if (nSize == 0) {
-        bEmpty = true;
-        return true;
-    }
+        return SNP_FAILED;
+    if (nSize == 0)
+        return SNP_EMPTY;
     if (static_cast<uint32_t>(nSize) > m_cbCompressed) {
         m_pCompressed.reset(new (std::nothrow) uint8_t[static_cast<uint32_t>(nSize)]);
         m_cbCompressed = m_pCompressed ? static_cast<uint32_t>(nSize) : 0;
         if (!m_pCompressed)
-            return false;
+            return SNP_FAILED;
     }
     long nRead = 0;
     if (m_direct.ReadVideo(pStream, nIndex, nFrame, 1, m_pCompressed.get(), nSize, &nRead, &nSamples) !=
             ODML_OK ||
         nRead <= 0 || nRead > nSize)
-        return false;
+        return SNP_FAILED;
     auto* pFormat = reinterpret_cast<QRVBitmapHeader*>(m_pVideoFormat[nIndex].get());
     pFormat->biSizeImage = static_cast<uint32_t>(nRead);
+    cbFrame = static_cast<uint32_t>(nRead);
     auto* pOutput = reinterpret_cast<QRVBitmapHeader*>(m_pOutputFormat[nIndex].get());
-    if (QRVScreenCodec::Decompress(m_pDecoder[nIndex].get(), pFormat, m_pCompressed.get(), pOutput,
-                                   m_pDecoded.get()) != SCD_OK)
-        return false;
+    if (QRVScreenCodec::Decompress(m_pDecoder[nIndex].get(), pFormat, m_pCompressed.get(), pOutput, pPicture) !=
+        SCD_OK)
+        return SNP_FAILED;
     ++m_nDecodedFrames;
-    return true;
+    return SNP_PAINTED;
 }
 
 bool QRVAviFile::PlatformFrame(uint32_t nIndex, long nFrame, BITMAPINFOHEADER** ppHeader, uint8_t** ppBits)

@@ -5,6 +5,7 @@
 // request.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -101,7 +102,8 @@ class FacadeEconomy : public ::testing::TestWithParam<bool> {};
 }  // namespace
 
 // Key frames at 0, 10, 20, 30; no empty frames ("noise"), so every request
-// decodes exactly the frames between its start and its target.
+// decodes exactly the frames between its start (the picture held, a
+// snapshot kept on an earlier way, or the key frame) and its target.
 TEST_P(FacadeEconomy, StepsDecodeOneFrameAndJumpsDecodeFromTheNearestStart)
 {
     const bool bOpenDml = GetParam();
@@ -130,10 +132,10 @@ TEST_P(FacadeEconomy, StepsDecodeOneFrameAndJumpsDecodeFromTheNearestStart)
         {0, false, 0, 1, true},     // first picture
         {1, false, 1, 1, true},     // a step decodes the frame alone
         {5, false, 5, 4, true},     // forward within an interval: continues from 1
-        {23, false, 23, 4, true},   // across key frame 20: 20..23
-        {21, false, 21, 2, true},   // back within the interval: 20, 21
+        {23, false, 23, 4, true},   // across key frame 20: 20..23, snapshots of 20..22
+        {21, false, 21, 0, true},   // back within the interval: the snapshot of 21
         {30, false, 30, 1, true},   // onto a key frame: itself
-        {29, false, 29, 10, true},  // one step back: 20..29
+        {29, false, 29, 7, true},   // one step back: from the snapshot of 22
         {35, true, 30, 1, true},    // key frames only, forward: 30 alone
         {38, true, 30, 0, false},   // forward, no newer key frame: nothing
         {15, true, 10, 1, true},    // key frames only, back: 10 alone
@@ -160,14 +162,61 @@ INSTANTIATE_TEST_SUITE_P(Forms, FacadeEconomy, ::testing::Values(false, true),
                              return std::string(info.param ? "OpenDmlLarge" : "Classic");
                          });
 
-TEST(FacadeEmptyFrames, ZeroByteChunksAreSkippedOnTheWayAndAZeroByteTargetDeliversNothing)
+namespace {
+
+class FacadeStepping : public ::testing::TestWithParam<int> {};
+
+}  // namespace
+
+// Key frames 60 frames apart: one step at a time back from the last frame
+// through two intervals, then forward again; every picture as encoded, with
+// the colour table of its frame at 8 bits, and bounded work per step.
+TEST_P(FacadeStepping, StepsBackThroughLongIntervalsDeliverEveryPictureAsEncoded)
+{
+    CTestFile path("stepping.avi");
+    FacadeMovieRecipe recipe;
+    recipe.nBitCount = GetParam();
+    recipe.nFrames = 130;
+    recipe.nKeyEvery = 60;
+    recipe.strScene = "video";
+    if (recipe.nBitCount == 8)
+        recipe.paletteChanges = {30, 75, 76, 118};
+    FacadeMovie movie;
+    ASSERT_TRUE(FacadeWriteMovie(path.Path(), recipe, movie));
+
+    QRVAviFile file;
+    ASSERT_TRUE(file.Open(path.Wide()));
+    ASSERT_TRUE(file.GetFrameOpen(0));
+    long nCurrent = -1;
+    uint32_t nMost = 0;
+    for (long f = recipe.nFrames - 1; f >= 0; --f) {
+        const uint32_t nBefore = file.GetDecodedFrameCount();
+        FacadeExpectFrameAt(file, movie, static_cast<uint32_t>(f), recipe.nFps, nCurrent);
+        if (f != static_cast<long>(recipe.nFrames) - 1 && f % 60 != 59)
+            nMost = std::max(nMost, file.GetDecodedFrameCount() - nBefore);
+    }
+    // Without snapshots a step back decodes up to 60 frames.
+    EXPECT_LE(nMost, 2u * 60 / 9 + 2);
+    for (uint32_t f = 1; f < 70; ++f)
+        FacadeExpectFrameAt(file, movie, f, recipe.nFps, nCurrent);
+    const uint64_t nCopies = file.GetPictureCopyCount();
+    for (uint32_t f = 70; f < recipe.nFrames; ++f)
+        FacadeExpectFrameAt(file, movie, f, recipe.nFps, nCurrent);
+    EXPECT_EQ(nCopies, file.GetPictureCopyCount()) << "playback copied pictures";
+    EXPECT_LE(file.GetPictureBytesHeld(), 9u * 48 * 36 * 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, FacadeStepping, ::testing::Values(8, 16, 24, 32),
+                         [](const ::testing::TestParamInfo<int>& info) { return std::to_string(info.param); });
+
+TEST(FacadeEmptyFrames, ZeroByteChunksAreSkippedOnTheWayAndAZeroByteTargetShowsThePictureItLeaves)
 {
     CTestFile path("empty.avi");
     FacadeMovieRecipe recipe;  // "bars": the block moves every other frame
     FacadeMovie movie;
     ASSERT_TRUE(FacadeWriteMovie(path.Path(), recipe, movie));
     uint32_t nEmpty = 0;
-    while (nEmpty < recipe.nFrames && !(movie.empty[nEmpty] && !movie.keys[nEmpty + 1]))
+    while (nEmpty < recipe.nFrames && !(movie.empty[nEmpty] && !movie.keys[nEmpty + 1] && !movie.keys[nEmpty]))
         ++nEmpty;
     ASSERT_LT(nEmpty + 1, recipe.nFrames) << "the scene made no empty frame";
 
@@ -175,18 +224,12 @@ TEST(FacadeEmptyFrames, ZeroByteChunksAreSkippedOnTheWayAndAZeroByteTargetDelive
     ASSERT_TRUE(file.Open(path.Wide()));
     ASSERT_TRUE(file.GetFrameOpen(0));
     long nCurrent = -1;
-    BITMAPINFOHEADER* pHeader = nullptr;
-    uint8_t* pBits = nullptr;
-    // A jump to the frame after an empty one decodes across it.
-    file.GetFrame(0, FacadeMidTime(nEmpty + 1, recipe.nFps), &pHeader, &pBits, nCurrent, false);
-    EXPECT_TRUE(FacadeSamePicture(pHeader, pBits, movie.pictures[nEmpty + 1]));
-    // A jump to the empty frame itself: nothing, but the frame is current.
-    file.GetFrame(0, FacadeMidTime(nEmpty, recipe.nFps), &pHeader, &pBits, nCurrent, false);
-    EXPECT_EQ(nullptr, pHeader);
-    EXPECT_EQ(static_cast<long>(nEmpty), nCurrent);
-    // The step after it builds on the right picture.
-    file.GetFrame(0, FacadeMidTime(nEmpty + 1, recipe.nFps), &pHeader, &pBits, nCurrent, false);
-    EXPECT_TRUE(FacadeSamePicture(pHeader, pBits, movie.pictures[nEmpty + 1]));
+    // A jump to the frame after an empty one decodes across it; a jump back
+    // to the empty frame shows the picture it leaves (the frame before it),
+    // not the one shown; a step onto it from the frame before delivers
+    // nothing; the step after it builds on the right picture.
+    for (uint32_t f : {nEmpty + 1, nEmpty, nEmpty - 1, nEmpty, nEmpty + 1})
+        FacadeExpectFrameAt(file, movie, f, recipe.nFps, nCurrent);
 }
 
 TEST(FacadeRequests, BadIndexesAndUnopenedReadersDeliverNothing)
