@@ -418,6 +418,20 @@ int QRVMovieWnd::StepFrames(int nFrames)
     if (IsTimedState(nState) && pInfo != nullptr && pInfo->dwRate != 0) {
         const int nFrame = ::MulDiv(1000, static_cast<int>(pInfo->dwScale), static_cast<int>(pInfo->dwRate));
         int nPos = GetPosition() + nFrames * nFrame;
+        // Whole milliseconds per frame fall behind the frames (33 ms at 30
+        // fps), and the end position shows the last frame: a step goes to
+        // the first millisecond of the frame next to the one shown, so that
+        // every step shows another frame.
+        const long nShown = m_nShownFrame;
+        if (nShown >= 0) {
+            const uint32_t nStream = static_cast<uint32_t>(m_nVideoStream);
+            const long nTarget = nShown + nFrames;
+            long nTime = m_file.VideoSampleToTime(nStream, nTarget);
+            if (nTime >= 0 && m_file.VideoTimeToSample(nStream, nTime) < nTarget)
+                ++nTime;
+            if (nTime >= 0)
+                nPos = static_cast<int>(nTime);
+        }
         Seek(nPos, MW_SEEK_FINAL, MW_SEEK_KEY_FRAMES, MW_SEEK_MAY_STOP);
     }
     return nState;

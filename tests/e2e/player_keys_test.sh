@@ -19,7 +19,8 @@ A_LAST=$((A_FRAMES - 1))
 
 # ---- the movies ----
 
-write_movie movieA --size=320x240 --fps=$FPS --frames=$A_FRAMES
+# Key frames at 0 and 25: steps back decode within long intervals.
+write_movie movieA --size=320x240 --fps=$FPS --frames=$A_FRAMES --key-every=25
 write_movie movieB --size=320x240 --fps=$FPS --frames=$B_FRAMES --first=$B_FIRST
 
 # ---- 1. open without playing ----
@@ -50,6 +51,9 @@ done <<EOT
 11 13 Next
 1 3 Prior
 $((A_LAST - 1)) $A_LAST End
+$((A_LAST - 3)) $((A_LAST - 3)) Left Left Left
+23 23 $(printf 'Left %.0s' $(seq 23))
+0 0 Home
 EOT
 
 # ---- 4. stop rewinds (from a pause in the middle) ----

@@ -1,9 +1,11 @@
 // Writes one numbered movie (every pixel of frame n tells n) for the
 // end-to-end tests, which read the shown frame back from screenshots.
 //
-//   e2e_write_movie PATH [--size=WxH] [--fps=N] [--frames=N] [--first=N] [--sound] [--cut-at-frame=N]
+//   e2e_write_movie PATH [--size=WxH] [--fps=N] [--frames=N] [--first=N] [--key-every=N] [--sound]
+//                   [--cut-at-frame=N]
 //
 // --first numbers the frames from N, so that two movies never share a colour;
+// --key-every makes every N-th frame a key frame (default: every frame);
 // --sound adds a steady 440 Hz tone; --cut-at-frame cuts the file off in the
 // middle of frame N's data, as a recording ends when its recorder is killed
 // (frames before N whole, no index).
@@ -62,7 +64,7 @@ int wmain(int argc, wchar_t** argv)
 {
     if (argc < 2) {
         std::fprintf(stderr,
-                     "usage: e2e_write_movie PATH [--size=WxH] [--fps=N] [--frames=N] [--first=N] [--sound] "
+                     "usage: e2e_write_movie PATH [--size=WxH] [--fps=N] [--frames=N] [--first=N] [--key-every=N] [--sound] "
                      "[--cut-at-frame=N]\n");
         return 2;
     }
@@ -75,7 +77,8 @@ int wmain(int argc, wchar_t** argv)
     for (int i = 2; i < argc; ++i) {
         uint32_t nWidth = 0, nHeight = 0;
         if (TakeNumber(argv[i], L"--fps=", movie.nFps) || TakeNumber(argv[i], L"--frames=", movie.nFrames) ||
-            TakeNumber(argv[i], L"--first=", movie.nFirstNumber) || TakeNumber(argv[i], L"--cut-at-frame=", nCut))
+            TakeNumber(argv[i], L"--first=", movie.nFirstNumber) || TakeNumber(argv[i], L"--cut-at-frame=", nCut) ||
+            (TakeNumber(argv[i], L"--key-every=", movie.nKeyEvery) && movie.nKeyEvery > 0))
             continue;
         if (wcscmp(argv[i], L"--sound") == 0) {
             movie.bSound = true;

@@ -200,6 +200,35 @@ TEST_F(MovieWindowTest, AFinalSeekWhilePlayingKeepsTheSoundAsTheClock)
     m_pMovie->CloseMovie();
 }
 
+// At 30 fps a frame lasts 33.3 ms: steps of whole milliseconds would stay
+// on a frame now and then, and the end position shows the last frame.
+TEST_F(MovieWindowTest, EveryStepShowsTheNextFrameAtThirtyFramesASecond)
+{
+    CTestFile file(L"steps30.avi");
+    CNumberedMovie movie;
+    movie.nFps = 30;
+    movie.nFrames = 120;
+    movie.nKeyEvery = 60;
+    Write(file, movie);
+    Create();
+    ASSERT_TRUE(m_pMovie->OpenMovie(file.WidePath().c_str()));
+    m_pMovie->Play();
+    m_pMovie->Pause();
+    int nPos = m_pMovie->GetLength();
+    m_pMovie->Seek(nPos, MW_SEEK_FINAL, MW_SEEK_EXACT, MW_SEEK_MAY_STOP);
+    ASSERT_EQ(m_pMovie->GetShownFrame(), 119);
+    for (int n = 118; n >= 0; --n) {
+        m_pMovie->StepBackward();
+        ASSERT_EQ(m_pMovie->GetShownFrame(), n);
+    }
+    EXPECT_TRUE(AwaitFrame(80, 60, 0));
+    for (int n = 1; n < 120; ++n) {
+        m_pMovie->StepForward();
+        ASSERT_EQ(m_pMovie->GetShownFrame(), n);
+    }
+    EXPECT_TRUE(AwaitFrame(80, 60, 119));
+}
+
 TEST_F(MovieWindowTest, SeeksAndStepsShowTheirFrames)
 {
     CTestFile file(L"seek.avi");
