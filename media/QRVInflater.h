@@ -2,7 +2,9 @@
 // complete zlib stream whose output fits the buffer; bytes after the stream's
 // end are ignored), but on a stream kept from frame to frame: it is reset
 // instead of set up anew, and inflating with Z_FINISH in one call spares the
-// 32 KiB window that uncompress allocates and fills on every call.
+// 32 KiB window that uncompress allocates and fills on every call. The check
+// value at the stream's end is compared here, with a faster Adler-32 than
+// zlib's (SSE2 where the target has it).
 #pragma once
 
 #include <cstdint>
