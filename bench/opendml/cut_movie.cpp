@@ -99,7 +99,7 @@ bool TruncateFile(const std::string& strPath, uint64_t nLength)
 #endif
 }
 
-bool WriteCutMovie(const std::string& strPath, const CutMovieSpec& spec, CutMovieFacts& facts,
+bool WriteCutMovie(const std::string& strPath, const CutMovieRecipe& recipe, CutMovieFacts& facts,
                    std::string& strError)
 {
     facts = CutMovieFacts();
@@ -123,7 +123,7 @@ bool WriteCutMovie(const std::string& strPath, const CutMovieSpec& spec, CutMovi
     audio.nSamplesPerSec = CUT_RATE;
     QRVOpenDmlOptions options;
     options.bLegacyIndex = false;
-    options.bSuperIndex = spec.bSuperIndex;
+    options.bSuperIndex = recipe.bSuperIndex;
     QRVOpenDmlWriter writer;
     if (!writer.Open(out, video, &audio, options)) {
         strError = writer.LastError();
@@ -131,7 +131,7 @@ bool WriteCutMovie(const std::string& strPath, const CutMovieSpec& spec, CutMovi
     }
 
     std::vector<ChunkPlace> chunks;
-    chunks.reserve(static_cast<size_t>(spec.nFrames) * 2);
+    chunks.reserve(static_cast<size_t>(recipe.nFrames) * 2);
     uint32_t nRiffs = writer.RiffChunks();
     // The chunk just written ends the file so far; a new RIFF segment, when
     // one was started for it, lies right before its head.
@@ -144,7 +144,7 @@ bool WriteCutMovie(const std::string& strPath, const CutMovieSpec& spec, CutMovi
         }
     };
     uint32_t nState = 0x9E3779B9u;
-    for (uint32_t f = 0; f < spec.nFrames; ++f) {
+    for (uint32_t f = 0; f < recipe.nFrames; ++f) {
         if (!writer.WriteAudioSparse(nullptr, 0, CUT_SOUND_BYTES)) {
             strError = writer.LastError();
             return false;
@@ -180,7 +180,7 @@ bool WriteCutMovie(const std::string& strPath, const CutMovieSpec& spec, CutMovi
     }
     facts.nCutAt = chunks[nCut].nData + chunks[nCut].nSize / 2;
     facts.bCutInPicture = chunks[nCut].bVideo;
-    if (spec.bCut && !TruncateFile(strPath, facts.nCutAt)) {
+    if (recipe.bCut && !TruncateFile(strPath, facts.nCutAt)) {
         strError = "cannot cut " + strPath;
         return false;
     }

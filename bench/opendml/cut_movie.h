@@ -20,7 +20,7 @@
 // The colour of every picture of the movie (0xRRGGBB).
 constexpr uint32_t CUT_MOVIE_COLOR = 0x2EB86C;
 
-struct CutMovieSpec {
+struct CutMovieRecipe {
     uint32_t nFrames = 108000;
     // false: no "indx" (super index) in the headers, as a recording cut
     // before its program wrote them; the standard indexes at the end of each
@@ -46,8 +46,8 @@ struct CutMovieFacts {
 };
 
 // Writes the movie to strPath (replacing any file there) and cuts it when
-// the spec says so. False with strError on any failure.
-bool WriteCutMovie(const std::string& strPath, const CutMovieSpec& spec, CutMovieFacts& facts,
+// the recipe says so. False with strError on any failure.
+bool WriteCutMovie(const std::string& strPath, const CutMovieRecipe& recipe, CutMovieFacts& facts,
                    std::string& strError);
 
 // Shortens the file at strPath to nLength bytes.

@@ -13,16 +13,16 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: opendml_cut_movie OUT.avi [FRAMES]\n");
         return 2;
     }
-    CutMovieSpec spec;
+    CutMovieRecipe recipe;
     if (argc > 2)
-        spec.nFrames = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10));
-    if (spec.nFrames == 0) {
+        recipe.nFrames = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10));
+    if (recipe.nFrames == 0) {
         std::fprintf(stderr, "opendml_cut_movie: no frames\n");
         return 2;
     }
     CutMovieFacts facts;
     std::string strError;
-    if (!WriteCutMovie(argv[1], spec, facts, strError)) {
+    if (!WriteCutMovie(argv[1], recipe, facts, strError)) {
         std::fprintf(stderr, "opendml_cut_movie: %s\n", strError.c_str());
         return 1;
     }

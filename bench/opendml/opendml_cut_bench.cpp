@@ -243,12 +243,12 @@ int main(int argc, char** argv)
     const std::string strIntact = strBase + "_intact.avi";
 
     // The recording as its program left it: no super index, no "idx1".
-    CutMovieSpec spec;
-    spec.bCut = false;
+    CutMovieRecipe recipe;
+    recipe.bCut = false;
     CutMovieFacts facts;
     std::string strError;
     auto t0 = std::chrono::steady_clock::now();
-    if (!WriteCutMovie(strCut, spec, facts, strError)) {
+    if (!WriteCutMovie(strCut, recipe, facts, strError)) {
         std::remove(strCut.c_str());
         return Fail(strError);
     }
@@ -277,9 +277,9 @@ int main(int argc, char** argv)
     std::remove(strCut.c_str());
 
     // The same recording intact, as its program would have finished it.
-    spec.bSuperIndex = true;
+    recipe.bSuperIndex = true;
     CutMovieFacts intactFacts;
-    if (!WriteCutMovie(strIntact, spec, intactFacts, strError)) {
+    if (!WriteCutMovie(strIntact, recipe, intactFacts, strError)) {
         std::remove(strIntact.c_str());
         return Fail(strError);
     }

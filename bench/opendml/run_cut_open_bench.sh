@@ -72,8 +72,8 @@ now_ns() { date +%s%N; }
 
 echo "Cut-recording open benchmark of $(basename "$player") ($arch) under Wine;" \
   "machine: $(nproc) cores, load average $(cut -d' ' -f1 /proc/loadavg)"
-for spec in "short 1800" "cut 108000"; do
-  read -r name frames <<< "$spec"
+for movie_args in "short 1800" "cut 108000"; do
+  read -r name frames <<< "$movie_args"
   t0=$(now_ns)
   "$root/scripts/wine-run.sh" "$writer" "$(winpath "$movies/$name.avi")" "$frames" | tr -d '\r'
   echo "  written in $(( ($(now_ns) - t0) / 1000000 )) ms; $(du -m "$movies/$name.avi" | cut -f1) MiB on disk"
