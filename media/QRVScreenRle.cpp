@@ -203,6 +203,24 @@ inline void CopyLong(uint8_t* p, const uint8_t* q, uint32_t nBytes)
     Store128(p + nBytes - 16, Load128(q + nBytes - 16));
 }
 
+// The moves. End of line: to the start of the row below the one the
+// counter's pixels were written in. Delta (the record at pRecord): dx pixels
+// right and dy rows up.
+template <uint32_t BPP> inline void EndOfLine(uint64_t& nPos, uint16_t& nCounter, uint32_t nStride)
+{
+    nPos = nPos - static_cast<uint64_t>(nCounter) * BPP + nStride;
+    nCounter = 0;
+}
+
+template <uint32_t BPP>
+inline void Delta(uint64_t& nPos, uint16_t& nCounter, uint32_t nStride, const uint8_t* pRecord)
+{
+    const uint32_t nDx = pRecord[2];
+    const uint32_t nDy = pRecord[3];
+    nPos += static_cast<uint64_t>(nDx) * BPP + static_cast<uint64_t>(nDy) * nStride;
+    nCounter = static_cast<uint16_t>(nCounter + nDx);
+}
+
 // Decoding state handed from the fast loop to the exact one.
 struct RleState {
     size_t i = 0;       // stream offset of the next record
@@ -301,18 +319,14 @@ bool DecodeFast(const uint8_t* pSrc, size_t nSrc, uint8_t* pDst, size_t nDst, ui
             continue;  // segment cut, or near an end: the loop condition decides
         const uint32_t nCode = pSrc[i + 1];
         if (nCode == RLD_CODE_END_OF_LINE) {
-            nPos = nPos - static_cast<uint64_t>(nCounter) * BPP + nStride;
-            nCounter = 0;
+            EndOfLine<BPP>(nPos, nCounter, nStride);
             i += 2;
         } else if (nCode == RLD_CODE_END_OF_PICTURE) {
             i += 2;
             bEnd = true;
             break;
         } else {
-            const uint32_t nDx = pSrc[i + 2];
-            const uint32_t nDy = pSrc[i + 3];
-            nPos += static_cast<uint64_t>(nDx) * BPP + static_cast<uint64_t>(nDy) * nStride;
-            nCounter = static_cast<uint16_t>(nCounter + nDx);
+            Delta<BPP>(nPos, nCounter, nStride, pSrc + i);
             i += 4;
         }
     }
@@ -366,8 +380,7 @@ QRVRleEnd DecodeStream(const uint8_t* pSrc, size_t nSrc, uint8_t* pDst, size_t n
         }
         const uint32_t nCode = pSrc[i + 1];
         if (nCode == RLD_CODE_END_OF_LINE) {
-            nPos = nPos - static_cast<uint64_t>(nCounter) * BPP + nStride;
-            nCounter = 0;
+            EndOfLine<BPP>(nPos, nCounter, nStride);
             i += 2;
         } else if (nCode == RLD_CODE_END_OF_PICTURE) {
             i += 2;
@@ -376,10 +389,7 @@ QRVRleEnd DecodeStream(const uint8_t* pSrc, size_t nSrc, uint8_t* pDst, size_t n
         } else if (nCode == RLD_CODE_DELTA) {
             if (nSrc - i < 4)
                 break;
-            const uint32_t nDx = pSrc[i + 2];
-            const uint32_t nDy = pSrc[i + 3];
-            nPos += static_cast<uint64_t>(nDx) * BPP + static_cast<uint64_t>(nDy) * nStride;
-            nCounter = static_cast<uint16_t>(nCounter + nDx);
+            Delta<BPP>(nPos, nCounter, nStride, pSrc + i);
             i += 4;
         } else {
             // Literal run of nCode pixels as stored; odd 8-bit ones are padded.

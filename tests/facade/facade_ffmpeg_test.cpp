@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "FacadeFiles.h"
 #include "QRVAviFile.h"
 
 #ifndef FACADE_FFMPEG_DIR
@@ -32,16 +33,7 @@ std::wstring Path(const char* pszName)
 
 std::vector<uint8_t> ReadAll(const char* pszName)
 {
-    std::vector<uint8_t> bytes;
-    std::FILE* pFile = _wfopen(Path(pszName).c_str(), L"rb");
-    if (pFile == nullptr)
-        return bytes;
-    uint8_t buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pFile)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(pFile);
-    return bytes;
+    return FacadeReadBytes(std::string(FACADE_FFMPEG_DIR) + "/" + pszName);
 }
 
 long MidTime(uint32_t f)
