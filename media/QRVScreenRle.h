@@ -31,12 +31,20 @@ constexpr uint32_t RLD_MAX_STRIDE = 65535;
 // may exceed RLD_MAX_STRIDE.
 uint64_t Stride(int32_t nWidth, uint32_t nBitCount);
 
+// Units of store the decoding's fast loop may use: the widest the processor
+// has (32 bytes with AVX2, for 1, 2 and 4 bytes per pixel), or 16 bytes.
+// The picture is the same either way.
+enum QRVRleUnits {
+    RLD_UNITS_WIDEST,
+    RLD_UNITS_16,
+};
+
 // Decodes with nBytesPerPixel 1, 2, 3 or 4 into pDst (nDst bytes, rows of
 // nStride bytes); any other pixel size decodes nothing and reports
 // RLD_END_OF_PICTURE. A missing padding byte after the last record (an odd
 // 8-bit literal run) is tolerated. *pnRead, when given, receives the stream
 // bytes consumed.
 QRVRleEnd Decode(uint32_t nBytesPerPixel, const uint8_t* pSrc, size_t nSrc, uint8_t* pDst, size_t nDst,
-                 uint32_t nStride, size_t* pnRead = nullptr);
+                 uint32_t nStride, size_t* pnRead = nullptr, QRVRleUnits units = RLD_UNITS_WIDEST);
 
 }  // namespace QRVScreenRle

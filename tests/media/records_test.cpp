@@ -434,8 +434,8 @@ TEST(ScreenCodecFraming, InflationAcceptsWhatUncompressAccepts)
 // Rows of short and long runs and literal runs that end in an end of line, a
 // delta or the end of the stream, on a picture of random bytes: every byte the
 // records do not write keeps its value, above all those right after a row's
-// last record. Long enough for the decoder's fast loop; the cases differ in
-// depth, geometry and mix.
+// last record. Long enough for the decoder's fast loop, which is run with
+// each width of store it has; the cases differ in depth, geometry and mix.
 TEST(ScreenCodecRecords, MixedRowsMatchAByteByByteDecode)
 {
     struct Case {
@@ -485,11 +485,17 @@ TEST(ScreenCodecRecords, MixedRowsMatchAByteByByteDecode)
         std::vector<uint8_t> expected(static_cast<size_t>(nStride) * c.nHeight);
         for (uint8_t& b : expected)
             b = static_cast<uint8_t>(next(256));
-        std::vector<uint8_t> bits = expected;
+        const std::vector<uint8_t> before = expected;
         const size_t nExpectedRead = ByteByByteDecode(nBpp, stream, expected, nStride);
-        size_t nRead = 0;
-        QRVScreenRle::Decode(nBpp, stream.data(), stream.size(), bits.data(), bits.size(), nStride, &nRead);
-        EXPECT_EQ(nRead, nExpectedRead);
-        EXPECT_EQ(bits, expected);
+        for (const QRVScreenRle::QRVRleUnits units :
+             {QRVScreenRle::RLD_UNITS_WIDEST, QRVScreenRle::RLD_UNITS_16}) {
+            SCOPED_TRACE(units == QRVScreenRle::RLD_UNITS_16 ? "16-byte units" : "widest units");
+            std::vector<uint8_t> bits = before;
+            size_t nRead = 0;
+            QRVScreenRle::Decode(nBpp, stream.data(), stream.size(), bits.data(), bits.size(), nStride,
+                                 &nRead, units);
+            EXPECT_EQ(nRead, nExpectedRead);
+            EXPECT_EQ(bits, expected);
+        }
     }
 }
