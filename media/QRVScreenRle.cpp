@@ -11,8 +11,11 @@ namespace {
 bool HasWideUnits()
 {
 #if defined(QRV_RLE_WIDE)
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
+    static const bool s_bWide = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return s_bWide;
 #else
     return false;
 #endif
