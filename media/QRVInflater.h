@@ -4,7 +4,7 @@
 // instead of set up anew, and inflating with Z_FINISH in one call spares the
 // 32 KiB window that uncompress allocates and fills on every call. The check
 // value at the stream's end is compared here, with a faster Adler-32 than
-// zlib's (SSE2 where the target has it).
+// zlib's (SSE2 where the target has it, AVX2 where the processor has it).
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,7 @@
 
 class QRVInflater {
 public:
-    QRVInflater() = default;
+    QRVInflater();
     ~QRVInflater();
     QRVInflater(const QRVInflater&) = delete;
     QRVInflater& operator=(const QRVInflater&) = delete;
@@ -23,7 +23,12 @@ public:
     // pDst beyond what a failing stream produced may have changed.
     bool Inflate(const uint8_t* pSrc, uint32_t nSrc, uint8_t* pDst, uint32_t nCapacity, uint32_t& nOut);
 
+    // Whether the check value may be computed with AVX2 (where the processor
+    // has it; the default). Tests turn it off to run the other computation.
+    void AllowAvx2(bool bAllow);
+
 private:
     z_stream m_stream{};
     bool m_bReady = false;
+    bool m_bAvx2;
 };

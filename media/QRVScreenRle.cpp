@@ -2,24 +2,10 @@
 
 #include <cstring>
 
+#include "QRVCpu.h"
 #include "QRVScreenRleFast.h"
 
 namespace {
-
-// Whether the fast loop with 32-byte units is built in and the processor has
-// AVX2 (which includes the operating system saving its registers).
-bool HasWideUnits()
-{
-#if defined(QRV_RLE_WIDE)
-    static const bool s_bWide = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return s_bWide;
-#else
-    return false;
-#endif
-}
 
 // The write position is a 64-bit offset from the start of the picture: moves
 // may take it past the end (a stream can only add a bounded amount per
@@ -111,7 +97,7 @@ QRVRleEnd Decode(uint32_t nBytesPerPixel, const uint8_t* pSrc, size_t nSrc, uint
                  uint32_t nStride, size_t* pnRead, QRVRleUnits units)
 {
     // 24-bit runs need a pattern per phase of 3 and keep 16-byte units.
-    const bool bWide = units == RLD_UNITS_WIDEST && nBytesPerPixel != 3 && HasWideUnits();
+    const bool bWide = units == RLD_UNITS_WIDEST && nBytesPerPixel != 3 && QRVHasAvx2();
     size_t nRead = 0;
     QRVRleEnd end = RLD_END_OF_PICTURE;
     if (pSrc == nullptr)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DecoderRig.h"
+#include "QRVInflater.h"
 #include "QRVPicture.h"
 #include "QRVRleWriter.h"
 #include "QRVScreenEncoder.h"
@@ -429,6 +430,39 @@ TEST(ScreenCodecFraming, InflationAcceptsWhatUncompressAccepts)
     }
     EXPECT_GE(nAccepted, 8u);
     EXPECT_LT(nAccepted, frames.size());
+}
+
+// The check value at the stream's end, computed in blocks of 32-byte units
+// with and without AVX2: lengths around the unit and the block, and bytes
+// of 0xFF for the largest sums. A damaged check value is refused.
+TEST(ScreenCodecFraming, InflationChecksTheValueAtEveryLength)
+{
+    for (const bool bAvx2 : {true, false}) {
+        QRVInflater inflater;
+        inflater.AllowAvx2(bAvx2);
+        for (const uint32_t nLength : {0u, 1u, 31u, 32u, 33u, 5535u, 5536u, 5537u, 11073u, 100000u}) {
+            for (const bool bFull : {false, true}) {
+                SCOPED_TRACE(testing::Message() << (bAvx2 ? "AVX2 allowed, " : "") << nLength << " bytes of "
+                                                << (bFull ? "0xFF" : "noise"));
+                std::vector<uint8_t> data(nLength, 0xFF);
+                if (!bFull) {
+                    for (uint32_t i = 0; i < nLength; ++i)
+                        data[i] = static_cast<uint8_t>(PixelValue(i, 1));
+                }
+                std::vector<uint8_t> packed;
+                ASSERT_TRUE(QRVScreenEncoder::Deflate(data.data(), data.size(), 1, packed));
+                std::vector<uint8_t> out(nLength + 1);
+                uint32_t nOut = 0;
+                EXPECT_TRUE(inflater.Inflate(packed.data(), static_cast<uint32_t>(packed.size()), out.data(),
+                                             static_cast<uint32_t>(out.size()), nOut));
+                out.resize(nOut);
+                EXPECT_EQ(out, data);
+                packed[packed.size() - 2] ^= 0x10;
+                EXPECT_FALSE(inflater.Inflate(packed.data(), static_cast<uint32_t>(packed.size()), out.data(),
+                                              static_cast<uint32_t>(out.size()), nOut));
+            }
+        }
+    }
 }
 
 // Rows of short and long runs and literal runs that end in an end of line, a
