@@ -19,6 +19,26 @@ constexpr uint32_t ADLER_BASE = 65521;
 // which the 32-bit sums cannot overflow (zlib's NMAX is 5552).
 constexpr size_t ADLER_BLOCK = 5536;
 
+// Adds a block of nBlock bytes (whole 32-byte units) to the sums a and b,
+// from its byte sum, the running sum of its unit sums and its weighted sum.
+inline void AddBlock(uint32_t& a, uint32_t& b, size_t nBlock, uint64_t nSum, uint64_t nPrefix,
+                     uint64_t nWeighted)
+{
+    b = static_cast<uint32_t>((b + static_cast<uint64_t>(a) * nBlock + 32 * nPrefix + nWeighted) %
+                              ADLER_BASE);
+    a = static_cast<uint32_t>((a + nSum) % ADLER_BASE);
+}
+
+// Adds the nBytes (fewer than 32) at p and returns the check value.
+inline uint32_t Finish(uint32_t a, uint32_t b, const uint8_t* p, size_t nBytes)
+{
+    for (size_t j = 0; j < nBytes; ++j) {
+        a += p[j];
+        b += a;
+    }
+    return (b % ADLER_BASE) << 16 | (a % ADLER_BASE);
+}
+
 // The zlib stream's check value (Adler-32) of nBytes at p, computed 32 bytes
 // at a time. Over a block of k units of 32 bytes, a grows by the sum of the
 // bytes and b by 32 x (a before each unit) plus, within each unit, byte j
@@ -70,17 +90,11 @@ uint32_t Adler32(const uint8_t* p, size_t nBytes)
             nWeighted += (32 - j) * static_cast<uint64_t>(aSum[j]);
         }
 #endif
-        b = static_cast<uint32_t>((b + static_cast<uint64_t>(a) * nBlock + 32 * nPrefix + nWeighted) %
-                                  ADLER_BASE);
-        a = static_cast<uint32_t>((a + nSum) % ADLER_BASE);
+        AddBlock(a, b, nBlock, nSum, nPrefix, nWeighted);
         p += nBlock;
         nBytes -= nBlock;
     }
-    for (size_t j = 0; j < nBytes; ++j) {
-        a += p[j];
-        b += a;
-    }
-    return (b % ADLER_BASE) << 16 | (a % ADLER_BASE);
+    return Finish(a, b, p, nBytes);
 }
 
 #if defined(QRV_AVX2)
@@ -115,17 +129,11 @@ __attribute__((target("avx2"))) uint32_t Adler32Avx2(const uint8_t* p, size_t nB
             nPrefix += aPrefix[k];
             nWeighted += aWeighted[k];
         }
-        b = static_cast<uint32_t>((b + static_cast<uint64_t>(a) * nBlock + 32 * nPrefix + nWeighted) %
-                                  ADLER_BASE);
-        a = static_cast<uint32_t>((a + nSum) % ADLER_BASE);
+        AddBlock(a, b, nBlock, nSum, nPrefix, nWeighted);
         p += nBlock;
         nBytes -= nBlock;
     }
-    for (size_t j = 0; j < nBytes; ++j) {
-        a += p[j];
-        b += a;
-    }
-    return (b % ADLER_BASE) << 16 | (a % ADLER_BASE);
+    return Finish(a, b, p, nBytes);
 }
 #endif
 
