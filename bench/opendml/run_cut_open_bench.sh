@@ -24,26 +24,15 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build=${1:-$root/build/win}
-toolchain=mingw-i686
-case $build in *win64*) toolchain=mingw-x86_64 ;; esac
 limit=${CUT_BENCH_TIMEOUT:-60}
 COLOR=2EB86C   # CUT_MOVIE_COLOR
 
-"$root/scripts/install-deps.sh"   # the probe needs the X11 headers
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" >/dev/null
-fi
-build=$(cd "$build" && pwd)
-# Building the player first also brings the build's makefiles up to date.
-cmake --build "$build" -j2 --target VistrelPlayer >/dev/null
-cmake --build "$build" -j2 --target opendml_cut_movie >/dev/null
-player=$build/app/VistrelPlayer.exe
+# shellcheck source=bench/wine_player_bench.sh
+. "$root/bench/wine_player_bench.sh"
+bench_build "$build" opendml_cut_movie
 writer=$build/bench/opendml/opendml_cut_movie.exe
 out=$build/bench/opendml
-probe=$out/slider_probe
-if [ ! -x "$probe" ] || [ "$root/bench/slider/slider_probe.c" -nt "$probe" ]; then
-  cc -O2 -Wall -o "$probe" "$root/bench/slider/slider_probe.c" -lX11 -lXext
-fi
+bench_probe "$out"
 
 # shellcheck source=scripts/wine-arch.sh source-path=SCRIPTDIR/../..
 . "$root/scripts/wine-arch.sh"
@@ -53,15 +42,7 @@ movies=$(mktemp -d)           # the movies are removed at the end
 log=$out/run
 mkdir -p "$log"
 rm -f "$log"/*.log "$log"/*.png
-player_pid="" probe_pid=""
-# shellcheck disable=SC2317  # run by the EXIT trap
-cleanup() {
-  [ -n "$probe_pid" ] && kill "$probe_pid" 2>/dev/null
-  [ -n "$player_pid" ] && kill "$player_pid" 2>/dev/null
-  "$root/scripts/world.sh" stop "$world" >/dev/null 2>&1 || true
-  rm -rf "$movies"
-}
-trap cleanup EXIT
+trap bench_cleanup EXIT
 "$root/scripts/world.sh" start "$world" "$arch"
 # shellcheck disable=SC1091
 . "$world/env"

@@ -24,7 +24,7 @@
 # the drag ends, as a fraction of the thumb's travel, default 0.98).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-build=$(cd "${1:-$root/build/win}" && pwd)
+build=${1:-$root/build/win}
 drag_seconds=${2:-3}
 pause_us=${SLIDER_PAUSE_US:-1000}
 step_ms=${SLIDER_STEP_MS:-20}
@@ -35,17 +35,12 @@ FPS=10 MOVIE_SECONDS=60 KEY_SECONDS=10
 FRAMES=$((FPS * MOVIE_SECONDS))
 LENGTH_MS=$((FRAMES * 1000 / FPS))   # the slider's range: the movie's length in ms
 
-"$root/scripts/install-deps.sh"   # the probe needs the X11 headers
-# Building the player first also brings the build's makefiles up to date.
-cmake --build "$build" -j2 --target VistrelPlayer >/dev/null
-cmake --build "$build" -j2 --target slider_movie >/dev/null
-player=$build/app/VistrelPlayer.exe
+# shellcheck source=bench/wine_player_bench.sh
+. "$root/bench/wine_player_bench.sh"
+bench_build "$build" slider_movie
 writer=$build/bench/slider/slider_movie.exe
 out=$build/bench/slider
-probe=$out/slider_probe
-if [ ! -x "$probe" ] || [ "$root/bench/slider/slider_probe.c" -nt "$probe" ]; then
-  cc -O2 -Wall -o "$probe" "$root/bench/slider/slider_probe.c" -lX11 -lXext
-fi
+bench_probe "$out"
 
 # shellcheck source=scripts/wine-arch.sh source-path=SCRIPTDIR/../..
 . "$root/scripts/wine-arch.sh"
@@ -58,14 +53,7 @@ work=$out/run
 world=$work/world
 mkdir -p "$work"
 rm -f "$work"/*.log "$work"/*.txt "$work"/*.png
-player_pid="" probe_pid=""
-# shellcheck disable=SC2317  # run by the EXIT trap
-cleanup() {
-  [ -n "$probe_pid" ] && kill "$probe_pid" 2>/dev/null
-  [ -n "$player_pid" ] && kill "$player_pid" 2>/dev/null
-  "$root/scripts/world.sh" stop "$world" >/dev/null 2>&1 || true
-}
-trap cleanup EXIT
+trap bench_cleanup EXIT
 "$root/scripts/world.sh" start "$world" "$arch"
 # shellcheck disable=SC1091
 . "$world/env"

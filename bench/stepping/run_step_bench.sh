@@ -48,8 +48,6 @@ build=${1:-$root/build/win}
 shift $(($# > 0 ? 1 : 0))
 scenes=("$@")
 [ ${#scenes[@]} -gt 0 ] || scenes=(video screen)
-toolchain=mingw-i686
-case $build in *win64*) toolchain=mingw-x86_64 ;; esac
 presses=${STEP_PRESSES:-300}
 rate=${STEP_RATE:-30}
 pause_us=${STEP_PAUSE_US:-1000}
@@ -63,22 +61,12 @@ LAST=$((FRAMES - 1))
 EXPECT=$((LAST - presses))
 [ $EXPECT -ge 0 ] || EXPECT=0
 
-"$root/scripts/install-deps.sh"   # the probe needs the X11 headers
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" >/dev/null
-fi
-build=$(cd "$build" && pwd)
-# Building the player first also brings the build's makefiles up to date.
-cmake --build "$build" -j2 --target VistrelPlayer >/dev/null
-cmake --build "$build" -j2 --target slider_movie >/dev/null
-player=$build/app/VistrelPlayer.exe
+# shellcheck source=bench/wine_player_bench.sh
+. "$root/bench/wine_player_bench.sh"
+bench_build "$build" slider_movie
 writer=$build/bench/slider/slider_movie.exe
 out=$build/bench/stepping
-probe=$out/slider_probe
-mkdir -p "$out"
-if [ ! -x "$probe" ] || [ "$root/bench/slider/slider_probe.c" -nt "$probe" ]; then
-  cc -O2 -Wall -o "$probe" "$root/bench/slider/slider_probe.c" -lX11 -lXext
-fi
+bench_probe "$out"
 
 # shellcheck source=scripts/wine-arch.sh source-path=SCRIPTDIR/../..
 . "$root/scripts/wine-arch.sh"
@@ -91,14 +79,7 @@ work=$out/run
 world=$work/world
 mkdir -p "$work"
 rm -f "$work"/*.log "$work"/*.txt "$work"/*.png
-player_pid="" probe_pid=""
-# shellcheck disable=SC2317  # run by the EXIT trap
-cleanup() {
-  [ -n "$probe_pid" ] && kill "$probe_pid" 2>/dev/null
-  [ -n "$player_pid" ] && kill "$player_pid" 2>/dev/null
-  "$root/scripts/world.sh" stop "$world" >/dev/null 2>&1 || true
-}
-trap cleanup EXIT
+trap bench_cleanup EXIT
 give_up() { echo "step bench: $* (see $work)"; import -window root "$work/screen.png" 2>/dev/null; exit 0; }
 
 "$root/scripts/world.sh" start "$world" "$arch" || give_up "the world did not start"
