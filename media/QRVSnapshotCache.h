@@ -18,9 +18,10 @@
 //
 // Budget: at most SNP_BUDGET_BYTES and SNP_MAX_PICTURES snapshots, none when
 // a picture is larger than the budget; their memory is allocated as they
-// are first taken, on a walk back one picture a step. A new snapshot takes the place of one the current target
-// cannot use (past it or in another interval), oldest first; snapshots the
-// target can use are never given up for it. Forward playback (the frame
+// are first taken, on a walk back one picture a step. A new snapshot takes
+// the place of one the current target cannot use (past it or in another
+// interval), oldest first; snapshots the target can use are never given up
+// for it. Forward playback (the frame
 // after the one held) decodes onto the picture held and never copies. Every
 // picture reached is bit for bit the one a decode from its key frame gives.
 //
